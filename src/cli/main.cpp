@@ -1,0 +1,103 @@
+// The command line: batch runs of the computation, and the desktop program
+// when started without arguments.
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "scan/run.hpp"
+#include "support/format.hpp"
+
+namespace {
+
+const char* kUsage =
+    "usage: korva run INPUT [-o LISTING]\n"
+    "       korva --help\n"
+    "\n"
+    "Simulates the multiple-diffraction (Renninger) psi-scan described by the\n"
+    "input file INPUT and writes the listing to LISTING (default: INPUT with\n"
+    "the extension .out).  File names inside the input (the PostScript page,\n"
+    "the measured scan) are relative to the current directory; the calculated\n"
+    "scan is written next to them with the extension .cal.\n"
+    "\n"
+    "Exit status: 0 after a normal end, 1 when the run stopped at an error\n"
+    "reported in the listing, 2 on a usage error or when INPUT cannot be read\n"
+    "or LISTING cannot be written.\n";
+
+std::string default_listing(const std::string& input) {
+  std::filesystem::path p(input);
+  p.replace_extension(".out");
+  return p.string();
+}
+
+bool written(const std::string& name) {
+  std::error_code ec;
+  return !name.empty() && std::filesystem::is_regular_file(name, ec);
+}
+
+int run_command(const std::vector<std::string>& args) {
+  std::string input, listing;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "korva: -o needs a file name\n" << kUsage;
+        return 2;
+      }
+      listing = args[++i];
+    } else if (input.empty() && !args[i].empty() && args[i][0] != '-') {
+      input = args[i];
+    } else {
+      std::cerr << "korva: unexpected argument '" << args[i] << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (input.empty()) {
+    std::cerr << "korva: no input file\n" << kUsage;
+    return 2;
+  }
+  if (listing.empty()) listing = default_listing(input);
+
+  korva::Io io;
+  if (!io.input.open(input)) {
+    std::cerr << "korva: cannot read input file '" << input << "'\n";
+    return 2;
+  }
+  std::error_code ec;
+  if (std::filesystem::equivalent(input, listing, ec) || !io.listing.open(listing)) {
+    std::cerr << "korva: cannot write listing file '" << listing << "'\n";
+    return 2;
+  }
+  std::string dname2(72, ' '), calname(72, ' '), dname1(72, ' ');
+  korva::korva_(io, dname2, calname, dname1);
+  io.close_all();
+
+  const auto name = [](const std::string& field) {
+    return std::string(korva::trim_right(korva::trim_left(field)));
+  };
+  std::cout << "listing: " << listing << "\n";
+  if (written(name(dname1))) std::cout << "PostScript: " << name(dname1) << "\n";
+  if (written(name(calname))) std::cout << "calculated scan: " << name(calname) << "\n";
+  if (!name(dname2).empty()) std::cout << "measured scan: " << name(dname2) << "\n";
+  if (io.iostat > 0) {
+    std::cerr << "korva: the run stopped at an error; see " << listing << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args[0] == "run") return run_command({args.begin() + 1, args.end()});
+  std::cerr << "korva: unknown command '" << args[0] << "'\n" << kUsage;
+  return 2;
+}

@@ -1,0 +1,8 @@
+// Placeholder until the page lands.
+#include "plot/page.hpp"
+
+namespace korva {
+
+void uplot_(Run&) {}
+
+}  // namespace korva

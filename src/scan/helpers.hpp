@@ -1,0 +1,34 @@
+// Small physical helpers of the psi-scan computation: polarization factors
+// of an event, the psi offset from the orientation matrix, the extinction
+// table of a mosaic block and the date / elapsed-time stamps.
+#pragma once
+
+#include <array>
+
+#include "scan/run.hpp"
+
+namespace korva {
+
+// Polarization factors of one event for the incident polarization e, from
+// the Bragg angles (radians) of the primary H, the secondary G and the
+// coupling reflection H - G.
+void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, float e3,
+            float& ph, float& pg, float& pgh, float& pc, float& ci);
+
+// Psi offset (degrees) between psi = 0 of the diffractometer and psi = 0 of
+// the reference direction u, from the orientation matrix ub (row by row) and
+// the primary indices in run.par; stored in run.sc.psid.
+void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& ub);
+
+// Prepares the extinction table of the run (before the first chuk_).
+void chuk1_(Run& run);
+
+// Extinction factor y for the ratio x of block size to extinction length and
+// the Bragg angle theta (degrees).
+void chuk_(const Run& run, float x, float theta, float& y);
+
+// Date and time into the listing (first call of a run), later the elapsed
+// time.
+void zeit_(Run& run);
+
+}  // namespace korva
