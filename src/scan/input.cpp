@@ -477,7 +477,11 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
 
   derive_primary(p);
   p.cross_section = static_cast<float>(M_PI) * p.rkugel * p.rkugel;
-  p.scale_k = p.alam1 * 2.817938f * (1.0f / p.vol) * 1000.0f;
+  // K turns a structure factor into an extinction coefficient (1/cm).  An
+  // X-ray structure factor counts electrons and needs the electron radius
+  // (2.817938 fm); a neutron structure factor is already a length in fm.
+  p.scale_k = p.idesy == kNeutrons ? p.alam1 * (1.0f / p.vol) * 1000.0f
+                                   : p.alam1 * 2.817938f * (1.0f / p.vol) * 1000.0f;
 
   // Both lines of a tube must reach the primary reflection.
   const float longest = p.idesy == kTube ? std::fmax(p.alam1, p.alam2) : p.alam1;
