@@ -1,0 +1,93 @@
+// Readers of a measured psi-scan and the pieces they share.
+//
+// Each reader reads the scan file already open on unit 11 (run.io.scan) to
+// its end, fills the measured scan run.sc.aintm on the psi grid, the
+// measured extrema, I-prim, the background and the sum and count of the
+// incident-intensity estimates of the reference reflections, and writes one
+// listing line per reference reflection.  The caller sets run.sc.omax to 0
+// and run.sc.omin to 1.0e6 before the call.  A failed structure factor
+// (run.ierr = 1) ends a reader at once.
+//
+// Damaged files end soundly: a record cut short by the end of the file, or
+// text where a used number belongs, stops the reading and keeps what was
+// read before; a list line that cannot be read as numbers is skipped.  Both
+// are reported in the listing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "scan/run.hpp"
+
+namespace korva {
+
+// X-ray tube (idesy 0): ".obs" lists and CAD-4 profile output.
+void cad4_(Run& run);
+// Synchrotron radiation: ".obs" lists with the polarization ratio, and the
+// HUBER/HASYLAB output with input lines 13a/13b read from run.io.input.
+void hasyl4_(Run& run);
+// Neutrons: ".obs" lists whatever the file name.
+void neutron_(Run& run);
+
+// True when the trimmed scan-file name ends in exactly "obs".
+bool is_obs_file(const Params& p);
+
+// Sums over the primary steps of one reader call.
+struct StepSums {
+  float iprim_sum = 0.0f;  // intensities with psi1 <= psi <= psi2
+  float sigma_sum = 0.0f;
+  int iprim_count = 0;
+  int steps = 0;           // primary steps stored
+  float bg_left = 0.0f, bg_right = 0.0f;
+};
+
+// Resets what every reader starts from: extrema positions and sigmas, I-prim,
+// background, the I0 sum and the reference count (not omax / omin, which the
+// caller sets).
+void reset_measured_results(Run& run);
+
+// Stores one primary step of intensity value and uncertainty sigma at psi
+// (degrees) when it lies in psia..psie: the grid point nearest to psi takes
+// the value (a later step on the same point overwrites it), and the step
+// enters the extrema, the I-prim sums and the step count.  False (nothing
+// changed) for a step outside the range.
+bool store_primary_step(Run& run, StepSums& sums, float psi, float value, float sigma);
+
+// The four-line notice of a scan without a usable primary step.  The CAD-4
+// reader writes "missing, or", the others "missing,or".
+void list_missing_primary(Run& run, bool blank_after_comma);
+
+// One line of a ".obs" list: h k l theta psi I [P].
+struct ObsLine {
+  int h = 0, k = 0, l = 0;
+  float theta = 0.0f, psi = 0.0f, value = 0.0f, pol = 0.0f;
+  bool has_pol = false;
+};
+
+enum class ObsRead { line, blank, unreadable };
+
+// Reads one record of a ".obs" list: six numbers, and a seventh (the
+// polarization ratio) when with_pol.  Values after those are ignored.  A
+// line with fewer values, null values or text where a number belongs is
+// unreadable.  A line missing only the seventh value is read with has_pol
+// false.
+ObsRead parse_obs_line(std::string_view record, bool with_pol, ObsLine& out);
+
+// What went wrong while reading a scan file, for the listing.
+struct ReadTrouble {
+  int skipped = 0;       // lines that could not be read as numbers, or unusable records
+  int stopped_at = 0;    // line (1-based) of a damaged record that ended the reading; 0: none
+};
+
+// Writes the notes of a damaged file (nothing when all went well).
+void list_read_trouble(Run& run, const ReadTrouble& trouble);
+
+// The Bragg angle of a reference reflection can be used (0 < theta < 90
+// degrees).
+inline bool usable_theta(float theta) { return theta > 0.0f && theta < 90.0f; }
+
+// Absorption factor A* of a reference reflection at theta (degrees): from
+// absor1_ for mu R below 31.5, otherwise 1.
+float reference_absorption(const Run& run, float theta);
+
+}  // namespace korva
