@@ -35,12 +35,15 @@ void zeit_at(Run& run, const CivilTime& now, double clock_seconds) {
     list_date_and_time(run, now);
     return;
   }
+  // Hours, minutes and seconds all come from the one clock difference: taking
+  // the whole minutes from the civil seconds and the rest from the clock
+  // could print a negative number of seconds (59.7 s as 1 minute -0.3).
   const int days = now.day - clock.day;
-  const int elapsed = days * 86400 + seconds_of_day(now) - clock.seconds_of_day;
-  const int hours = elapsed / 3600;
-  const int minutes = (elapsed % 3600) / 60;
-  const double seconds =
-      (clock_seconds - clock.wall_start + days * 86400.0) - (60.0 * minutes + 3600.0 * hours);
+  double elapsed = clock_seconds - clock.wall_start + days * 86400.0;
+  if (elapsed < 0.0) elapsed = 0.0;
+  const int hours = static_cast<int>(elapsed / 3600.0);
+  const int minutes = static_cast<int>((elapsed - 3600.0 * hours) / 60.0);
+  const double seconds = elapsed - (60.0 * minutes + 3600.0 * hours);
   run.list("");
   run.list(" CPU-time since program start:" + I(hours, 3) + X(2) + "hours" + I(minutes, 5) + X(2) +
            "minutes" + F(seconds, 7, 2) + X(2) + "seconds");

@@ -59,6 +59,16 @@ TEST(Clock, ElapsedTimeSplitsIntoHoursMinutesAndSeconds) {
   EXPECT_EQ(text.substr(text.size() - expected_tail.size()), expected_tail);
 }
 
+TEST(Clock, SecondsAreNeverNegativeAcrossAWholeSecond) {
+  // 59.7 s that straddle a minute of the civil clock: 0 minutes 59.70 seconds.
+  Listing l;
+  zeit_at(l.run, at(2026, 3, 14, 10, 0, 0), 36000.9);
+  zeit_at(l.run, at(2026, 3, 14, 10, 1, 0), 36060.6);
+  EXPECT_NE(l.text().find(" CPU-time since program start:  0  hours    0  minutes  59.70  seconds\n"),
+            std::string::npos)
+      << l.text();
+}
+
 TEST(Clock, RunOverMidnightCountsTheDay) {
   Listing l;
   zeit_at(l.run, at(2026, 3, 14, 23, 59, 50), 86390.0);
