@@ -14,6 +14,7 @@
 #include "crystal/xray.hpp"
 #include "crystal/neutron.hpp"
 #include "scan/run.hpp"
+#include "testing/run_text.hpp"
 
 namespace korva::test {
 
@@ -130,9 +131,10 @@ struct TestRun {
     return ok;
   }
 
+  // The listing lines, without the date and time stamps.
   std::vector<std::string> lines() const {
     std::vector<std::string> out;
-    std::istringstream in(io.listing.text());
+    std::istringstream in(testing::without_clock(io.listing.text()));
     for (std::string s; std::getline(in, s);) out.push_back(s);
     return out;
   }
