@@ -6,8 +6,7 @@
 #include "support/input_help.hpp"
 
 #include <fstream>
-
-#include "support/format.hpp"
+#include <string_view>
 
 namespace korva {
 namespace {
@@ -422,7 +421,9 @@ const std::vector<std::string>& input_help_lines() {
     while (start <= text.size()) {
       std::size_t end = text.find('\n', start);
       if (end == std::string_view::npos) end = text.size();
-      out.push_back(pad(text.substr(start, end - start), kWidth));
+      std::string line(text.substr(start, end - start));
+      if (line.size() < kWidth) line.resize(kWidth, ' ');
+      out.push_back(std::move(line));
       start = end + 1;
     }
     return out;

@@ -322,8 +322,8 @@ std::vector<FilterEntry> parse_filter(std::string_view text) {
 }
 
 QString qt_filter(const FilterEntry& e) {
-  // The description may hold brackets of its own; Qt takes the patterns
-  // from the last bracket pair.
+  // Shown as "Input file (*.inp *.in)"; Qt takes the patterns from the last
+  // bracket pair, so a description may hold brackets of its own.
   return e.description + " (" + e.patterns.join(' ') + ")";
 }
 
@@ -547,7 +547,6 @@ void wselectfile2_(WindowServices& ui, std::string_view filter, int flags, std::
   if (caption.empty()) caption = "Select File";
   FileDialog dialog(st.window.get(), flags);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked by FileDialog::accept
   dialog.setWindowTitle(qs(caption));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
