@@ -234,6 +234,12 @@ void menu_loop(Shell& sh) {
 }
 
 int main_program() {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr,
+                 "korva: no display for the desktop program; for a run without a window use\n"
+                 "       korva run INPUT [-o LISTING]\n");
+    return 2;
+  }
   ui::WindowServices ui;
   Shell sh(ui, run_and_wait, Environment::from_process());
   start_up(sh);

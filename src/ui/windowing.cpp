@@ -334,6 +334,13 @@ QString suffix_of(const FilterEntry& e) {
   return {};
 }
 
+// Output reaches the screen at once, not at the next event: the caller may
+// go on to run a program and wait for it while the text is to be read.
+void show_now(QWidget& w) {
+  if (w.isVisible()) w.repaint();
+  else w.update();
+}
+
 void fatal_window_error(const char* text) {
   QMessageBox::critical(nullptr, "korva", text);
   std::exit(EXIT_FAILURE);
@@ -519,7 +526,7 @@ void windowoutstring_(WindowServices& ui, int x, int y, std::string_view text) {
   const int w = st.client->width(), h = st.client->height();
   const QString t = qs(text);
   st.client->items.push_back({QPoint(units_to_pixels(x, w), units_to_pixels(y, h)), t});
-  st.client->update();
+  show_now(*st.client);
   const int advance = QFontMetrics(st.client->textFont()).horizontalAdvance(t);
   st.text_x = x + pixels_to_units(advance, w);
   st.text_y = y;
@@ -530,7 +537,7 @@ void windowclear_(WindowServices& ui) {
   ServicesState& st = ui.state();
   if (!st.client) return;
   st.client->items.clear();
-  st.client->update();
+  show_now(*st.client);
   st.note("clear");
 }
 

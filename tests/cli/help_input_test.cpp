@@ -25,5 +25,19 @@ TEST(HelpInputCommand, PrintsTheInputDescriptionWithoutAWindow) {
   EXPECT_TRUE(out.starts_with(std::string(26, ' ') + "INPUT DESCRIPTION"));
 }
 
+TEST(DesktopCommand, WithoutADisplayPointsToTheBatchCommandInsteadOfAborting) {
+  const std::string cmd =
+      std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") + KORVA_BINARY + "' 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  const int status = ::pclose(p);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(out.find("korva run INPUT"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace korva
