@@ -7,6 +7,7 @@
 #include <complex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "crystal/scattering_tables.hpp"
@@ -432,6 +433,34 @@ TEST(StructureFactor, SlightlyNegativeExponentOnlyWarns) {
   const std::complex<double> expected =
       test::reference_structure_factor(bad.m.run.cr, 2, 0, 0, powers(bad.m.run.cr, 0.2));
   EXPECT_NEAR(sf.f, std::abs(expected), 1e-4);
+}
+
+TEST(StructureFactor, TwoThreadsComputeTheSameAsOne) {
+  Monoclinic mono;
+  const Crystal& cr = mono.m.run.cr;
+  struct Hkl {
+    int h, k, l;
+  };
+  std::vector<Hkl> list;
+  for (int h = -6; h <= 6; ++h)
+    for (int k = -6; k <= 6; ++k)
+      for (int l = -6; l <= 6; ++l) list.push_back({h, k, l});
+  auto compute = [&](std::vector<StructureFactor>& out) {
+    for (const Hkl& r : list)
+      out.push_back(structure_factor_xray(cr, r.h, r.k, r.l, 0.06f * std::sqrt(float(r.h * r.h + r.k * r.k + r.l * r.l)), nullptr));
+  };
+  std::vector<StructureFactor> serial, a, b;
+  compute(serial);
+  std::thread ta([&] { compute(a); });
+  std::thread tb([&] { compute(b); });
+  ta.join();
+  tb.join();
+  ASSERT_EQ(a.size(), serial.size());
+  ASSERT_EQ(b.size(), serial.size());
+  for (std::size_t i = 0; i < serial.size(); ++i) {
+    EXPECT_EQ(a[i].f, serial[i].f);
+    EXPECT_EQ(b[i].phi, serial[i].phi);
+  }
 }
 
 }  // namespace
