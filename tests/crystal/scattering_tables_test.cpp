@@ -73,34 +73,6 @@ TEST(XrayTable, ReproducesThePrintedRows) {
   }
 }
 
-TEST(XrayTable, IonsShareTheirElementsHighAngleFitAndDispersion) {
-  // Only H, H1- and He scatter without dispersion; every row's Gaussians
-  // add up to about its electron count.
-  for (const XrayRow& r : kXrayTable) {
-    const std::string sym(r.symbol);
-    const bool none = sym == "H   " || sym == "H1- " || sym == "He  ";
-    EXPECT_EQ(r.disp[1] == 0.0f && r.disp[3] == 0.0f, none) << sym;
-    float f0 = r.gauss[8];
-    for (int j = 0; j < 4; ++j) f0 += r.gauss[2 * j];
-    int charge = 0;
-    if (sym.find_first_of("+-") != std::string::npos) {
-      const auto pos = sym.find_first_of("+-");
-      charge = sym[pos - 1] - '0';
-      if (sym[pos] == '+') charge = -charge;
-    }
-    EXPECT_NEAR(f0, static_cast<float>(r.z + charge), 0.1f) << sym;
-  }
-  for (const XrayRow& ion : kXrayTable) {
-    const std::string sym(ion.symbol);
-    if (sym.find_first_of("+-") == std::string::npos) continue;
-    std::string element = sym.substr(0, sym.find_first_of("0123456789"));
-    if (element == "Si") element = "Siv";  // silicon is keyed Siv
-    const XrayRow& neutral = xray_row((element + "    ").substr(0, 4));
-    EXPECT_EQ(ion.high, neutral.high) << sym;
-    EXPECT_EQ(ion.disp, neutral.disp) << sym;
-  }
-}
-
 TEST(NeutronTable, HoldsNinetyTwoElementsWithThePrintedLengthsAndWeights) {
   const std::vector<std::string> expected = split(
       "H, He, Li, Be, B, C, N, O, F, Ne, Na, Mg, Al, Siv, P, S, Cl, Ar, K, Ca, Sc, Ti, V, Cr, Mn, Fe, "
