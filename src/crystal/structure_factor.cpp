@@ -184,15 +184,18 @@ inline const float* cached_temperature_factors(const OperatorTerm* ops, int ns, 
   return t;
 }
 
-// A and B of one atom over all operators.
+// A and B of one atom over all operators.  The arguments are formed first
+// in a loop of their own, which keeps the loop around the library calls
+// short.
 template <bool kSine>
 inline void atom_sums(const OperatorTerm* ops, int ns, const Atom& a, const float* t, float& sum_a,
                       float& sum_b) {
+  float arg[kMaxOperators];
+  for (int n = 0; n < ns; ++n) arg[n] = argument(ops[n], a);
   float sa = 0.0f, sb = 0.0f;
   for (int n = 0; n < ns; ++n) {
-    const float arg = argument(ops[n], a);
-    sa += t[n] * std::cos(arg);
-    if constexpr (kSine) sb += t[n] * std::sin(arg);
+    sa += t[n] * std::cos(arg[n]);
+    if constexpr (kSine) sb += t[n] * std::sin(arg[n]);
   }
   sum_a = sa;
   sum_b = sb;
