@@ -9,12 +9,18 @@
 #include "plot/export.hpp"
 #include "scan/run.hpp"
 #include "support/format.hpp"
+#include "support/input_help.hpp"
+#ifdef KORVA_HAVE_GUI
+#include "shell/shell.hpp"
+#endif
 
 namespace {
 
 const char* kUsage =
     "usage: korva run INPUT [-o LISTING] [--pdf] [--png]\n"
+    "       korva help-input\n"
     "       korva --help\n"
+    "       korva            (the desktop program, where it was built)\n"
     "\n"
     "Simulates the multiple-diffraction (Renninger) psi-scan described by the\n"
     "input file INPUT and writes the listing to LISTING (default: INPUT with\n"
@@ -30,7 +36,9 @@ const char* kUsage =
     "reported in the listing, 2 on a usage error or when INPUT cannot be read\n"
     "or LISTING cannot be written, 3 when the run ended normally but a page\n"
     "asked for with --pdf or --png could not be made (Ghostscript missing or\n"
-    "failing, or the run drew no page).\n";
+    "failing, or the run drew no page).\n"
+    "\n"
+    "korva help-input prints the description of the input file.\n";
 
 std::string default_listing(const std::string& input) {
   std::filesystem::path p(input);
@@ -113,8 +121,16 @@ int run_command(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
+#ifdef KORVA_HAVE_GUI
+    return korva::shell::main_program();
+#else
     std::cerr << kUsage;
     return 2;
+#endif
+  }
+  if (args[0] == "help-input") {
+    std::cout << korva::input_help_text();
+    return 0;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;
