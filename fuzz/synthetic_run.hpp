@@ -70,7 +70,7 @@ struct SyntheticRun {
     cr.sym.ic = 2;
     cr.sym.s[0] = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     cr.types.assign(1, ScatteringType{});
-    cr.types[0].atn = "Si  ";
+    cr.types[0].atn = "Siv ";
     const float pos[8][3] = {{0, 0, 0},         {0, .5f, .5f},     {.5f, 0, .5f},     {.5f, .5f, 0},
                              {.25f, .25f, .25f}, {.25f, .75f, .75f}, {.75f, .25f, .75f}, {.75f, .75f, .25f}};
     for (const auto& x : pos) {

@@ -81,7 +81,9 @@ ReferenceTerms synchrotron_reference(const Params& p, float value, float theta, 
   r.y = (0.5f * (1.0f + pol) * y1 + 0.5f * (1.0f - pol) * u * u * y2) / r.p;
   finish_terms(p, r, kf);
   r.i0 = value * astar / (kRad * r.blocks * p.cross_section * r.q);
-  r.counted = std::isfinite(r.i0);
+  // A structure factor that counts as zero reflects nothing: the estimate
+  // would be an intensity divided by rounding noise.
+  r.counted = f > 0.001f && std::isfinite(r.i0);
   return r;
 }
 
@@ -101,7 +103,7 @@ ReferenceTerms neutron_reference(const Params& p, float value, float theta, floa
   r.q = (p.alam1 * 1.0e-8f) * r.lorentz * r.tee * r.y * kf * kf;
   r.blocks = reflecting_blocks(p);
   r.i0 = value / (kRad * r.blocks * p.cross_section * r.q);
-  r.counted = std::isfinite(r.i0);
+  r.counted = f > 0.0001f && std::isfinite(r.i0);
   return r;
 }
 

@@ -95,7 +95,7 @@ struct TestRun {
     cr.sym.s[0] = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     cr.sym.sgsymbol = "P 1                           ";
     cr.types.assign(1, ScatteringType{});
-    cr.types[0].atn = zinc ? "Zn  " : "Si  ";
+    cr.types[0].atn = zinc ? "Zn  " : "Siv ";
     std::vector<std::array<float, 3>> pos;
     if (zinc) {
       pos = {{1 / 3.0f, 2 / 3.0f, 0.25f}, {2 / 3.0f, 1 / 3.0f, 0.75f}};

@@ -66,6 +66,7 @@ TEST(ReferenceEstimate, FullyPolarizedBeamHasNoPolarizationLoss) {
   const double theta = 30.0, pol = 0.6, u = std::cos(2 * theta * kD);
   const ReferenceTerms r = synchrotron_reference(p, 100.0f, 30.0f, 0.6f, 48.0f, 1.0f, chuk_f);
   EXPECT_NEAR(r.p, ((1 + pol) + (1 - pol) * u * u) / 2, 1e-6);
+  EXPECT_FALSE(synchrotron_reference(p, 100.0f, 30.0f, 1.0f, 0.001f, 1.0f, chuk_f).counted);
 }
 
 TEST(ReferenceEstimate, NeutronsCountWhateverTheStructureFactorButNeverInfinity) {
@@ -80,7 +81,9 @@ TEST(ReferenceEstimate, NeutronsCountWhateverTheStructureFactorButNeverInfinity)
     EXPECT_TRUE(r.counted);
     EXPECT_NEAR(r.i0, i0, 1e-4 * i0);
   }
+  // A structure factor that counts as zero gives no estimate.
   EXPECT_FALSE(neutron_reference(p, 800.0f, 17.0f, 0.0f, chuk_f).counted);
+  EXPECT_FALSE(neutron_reference(p, 800.0f, 17.0f, 0.0001f, chuk_f).counted);
 }
 
 TEST(ReferenceEstimate, BlocksInReflectingPositionAreAtLeastOne) {
