@@ -1,0 +1,253 @@
+#include "scan/pass_search.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "scan/line_shape.hpp"
+#include "support/format.hpp"
+
+namespace korva {
+namespace {
+
+constexpr float kWidthToInterval = 0.84932f;
+
+std::uint64_t factor_key(const std::array<int, 3>& hkl) {
+  constexpr std::int64_t kOffset = std::int64_t{1} << 20;
+  constexpr std::uint64_t kMask = (std::uint64_t{1} << 21) - 1;
+  return ((static_cast<std::uint64_t>(hkl[0] + kOffset) & kMask) << 42) |
+         ((static_cast<std::uint64_t>(hkl[1] + kOffset) & kMask) << 21) |
+         (static_cast<std::uint64_t>(hkl[2] + kOffset) & kMask);
+}
+
+// Runs f(0) .. f(n - 1) on up to `threads` threads, each index once.
+template <class Fn>
+void parallel_for(int threads, int n, Fn&& f) {
+  const int nt = std::min(threads, n);
+  if (nt <= 1) {
+    for (int i = 0; i < n; ++i) f(i);
+    return;
+  }
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) f(i);
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(nt - 1));
+  for (int t = 1; t < nt; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+}
+
+// A point with at least one solution inside the acceptance window.
+struct Candidate {
+  EventGeometry ev;
+  const CachedFactor* fg = nullptr;
+  const CachedFactor* fc = nullptr;
+  EventIntensity in;
+};
+
+// The points of one value of hG.
+struct Slab {
+  std::vector<Candidate> candidates;
+  long long points = 0;
+  std::unordered_map<std::uint64_t, CachedFactor> local;  // factors computed for this slab
+};
+
+const CachedFactor* factor(const FactorCache& cache, Slab& slab, const StructureFactorSource& source,
+                           const std::array<int, 3>& hkl, double norm2) {
+  const std::uint64_t key = factor_key(hkl);
+  if (auto it = cache.map.find(key); it != cache.map.end()) return &it->second;
+  if (auto it = slab.local.find(key); it != slab.local.end()) return &it->second;
+  std::vector<std::string> messages;
+  CachedFactor cf;
+  cf.sf = source(hkl[0], hkl[1], hkl[2], static_cast<float>(std::sqrt(norm2) / 2.0), &messages);
+  if (!messages.empty()) cf.messages = std::make_unique<std::vector<std::string>>(std::move(messages));
+  return &slab.local.emplace(key, std::move(cf)).first->second;
+}
+
+// Reads the run and the cache, writes only its slab.
+void search_slab(const Run& run, const PassGeometry& geo, const PrimaryReflection& prim,
+                 const StructureFactorSource& source, const FactorCache& cache, int hg, Slab& slab) {
+  const float psia = run.par.psia, psie = run.par.psie;
+  EventGeometry ev;
+  for (int kg = -geo.kmax; kg <= geo.kmax; ++kg) {
+    for (int lg = -geo.lmax; lg <= geo.lmax; ++lg) {
+      if (hg == 0 && kg == 0 && lg == 0) continue;
+      if (!locate_event(geo, hg, kg, lg, ev)) continue;
+      ++slab.points;
+      if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
+      Candidate c;
+      c.ev = ev;
+      c.fg = factor(cache, slab, source, ev.g, ev.g2);
+      c.fc = factor(cache, slab, source, ev.c, ev.c2);
+      if (!c.fg->sf.failed && !c.fc->sf.failed) c.in = event_intensity(run, prim, geo, ev, c.fg->sf, c.fc->sf);
+      slab.candidates.push_back(c);
+    }
+  }
+}
+
+float extinction_class(float fg, float fc) {
+  if (fg < kFZero) return 2.0f;
+  if (fc < kFZero) return 3.0f;
+  return 0.0f;
+}
+
+EventRecord make_record(const PassGeometry& geo, const PrimaryReflection& prim, const Candidate& c, int s,
+                        bool curve_values) {
+  EventRecord r;
+  const EventGeometry& ev = c.ev;
+  const float y2 = prim.blocks * prim.blocks;
+  r.hg = static_cast<float>(ev.g[0]);
+  r.kg = static_cast<float>(ev.g[1]);
+  r.lg = static_cast<float>(ev.g[2]);
+  r.fg = c.fg->sf.f;
+  r.theta_g = c.in.theta_g;
+  r.hc = static_cast<float>(ev.c[0]);
+  r.kc = static_cast<float>(ev.c[1]);
+  r.lc = static_cast<float>(ev.c[2]);
+  r.fc = c.fc->sf.f;
+  r.theta_c = c.in.theta_c;
+  r.ikorva = c.in.ikorva * y2;
+  r.iaufhe = c.in.iaufhe * y2;
+  r.p12 = c.in.p12;
+  r.absf = c.in.absf;
+  r.solution = static_cast<float>(s + 1);
+  r.fwhm = c.in.fwhm;
+  r.beta = static_cast<float>(ev.x * kDegPerRad);
+  r.psi = ev.psi[s];
+  r.phase_g = c.fg->sf.phi;
+  r.phase_c = c.fc->sf.phi;
+  if (curve_values) {
+    r.curve = {static_cast<float>(ev.psig), static_cast<float>(ev.g2), static_cast<float>(geo.hnorm * geo.hnorm),
+               static_cast<float>(ev.hg),   static_cast<float>(ev.gperp2),
+               extinction_class(r.fg, r.fc)};
+  }
+  return r;
+}
+
+ScanContribution make_contribution(const Run& run, const PrimaryReflection& prim, const Candidate& c, int s) {
+  ScanContribution a;
+  a.psi = c.ev.psi[s];
+  a.shape = make_line_shape(c.in.w_left, c.in.w_right, c.in.eta_l, static_cast<float>(c.ev.x * kDegPerRad));
+  a.ikorva = c.in.ikorva;
+  a.iaufhe = c.in.iaufhe;
+  a.blocks = prim.blocks;
+  a.ip_per_block = prim.intensity / prim.blocks;
+  a.phase_sum = c.in.phase_sum;
+  a.p_int = c.in.p_int;
+  a.nnn = run.par.nnn;
+  a.wint_right = static_cast<float>(a.nnn) * kWidthToInterval * c.in.w_right;
+  a.wint_left = static_cast<float>(a.nnn) * kWidthToInterval * c.in.w_left;
+  if (a.wint_left == 0.0f) a.wint_left = a.wint_right;
+  return a;
+}
+
+// Adds the contributions in their order.  Threads take disjoint parts of
+// the grid, so every point receives its additions in the same order
+// whatever the number of threads.
+void add_to_scan(std::vector<float>& aint, const ScanGrid& grid, const std::vector<ScanContribution>& adds,
+                 int threads) {
+  if (adds.empty()) return;
+  const long long npoints = static_cast<long long>(grid.nstep) + 1;
+  const int parts = static_cast<int>(std::min<long long>(threads, npoints));
+  parallel_for(parts, parts, [&](int part) {
+    const int lo = static_cast<int>(npoints * part / parts);
+    const int hi = static_cast<int>(npoints * (part + 1) / parts) - 1;
+    for (const ScanContribution& c : adds) {
+      int first = 0, last = -1;
+      contribution_range(grid, c, first, last);
+      first = std::max(first, lo);
+      last = std::min(last, hi);
+      if (first <= last) add_contribution(aint, grid, c, first, last);
+    }
+  });
+}
+
+}  // namespace
+
+StructureFactorSource crystal_structure_factors(const Run& run) {
+  const Crystal* cr = &run.cr;
+  if (run.par.idesy == kNeutrons)
+    return [cr](int h, int k, int l, float, std::vector<std::string>* messages) {
+      return structure_factor_neutron(*cr, h, k, l, messages);
+    };
+  return [cr](int h, int k, int l, float stl, std::vector<std::string>* messages) {
+    return structure_factor_xray(*cr, h, k, l, stl, messages);
+  };
+}
+
+int threads_from_environment() {
+  if (const char* v = std::getenv("KORVA_THREADS")) {
+    char* end = nullptr;
+    const long n = std::strtol(v, &end, 10);
+    if (end != v && *end == '\0' && n > 0) return static_cast<int>(std::min(n, 64L));
+  }
+  const unsigned hw = std::thread::hardware_concurrency();
+  return hw == 0 ? 1 : static_cast<int>(std::min(hw, 64u));
+}
+
+bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& prim,
+                 const SearchOptions& options, FactorCache& cache, bool curve_values, PassResult& out) {
+  const Params& p = run.par;
+  const StructureFactorSource source =
+      options.structure_factor ? options.structure_factor : crystal_structure_factors(run);
+  const int threads = std::max(1, options.threads);
+  const bool simulate = p.zsw1 > 0.0f;
+  const ScanGrid grid{p.psia, p.zsw(), p.nstep};
+  const int nslab = 2 * geo.hmax + 1;
+  const int per_batch = 4 * threads;
+
+  for (int first = 0; first < nslab; first += per_batch) {
+    const int n = std::min(per_batch, nslab - first);
+    std::vector<Slab> slabs(static_cast<std::size_t>(n));
+    parallel_for(threads, n, [&](int i) {
+      search_slab(run, geo, prim, source, cache, first + i - geo.hmax, slabs[static_cast<std::size_t>(i)]);
+    });
+
+    // Everything the run keeps, in the order of the enumeration.
+    std::vector<ScanContribution> adds;
+    for (Slab& slab : slabs) {
+      out.points += slab.points;
+      for (const Candidate& c : slab.candidates) {
+        for (const CachedFactor* f : {c.fg, c.fc}) {
+          if (f->messages)
+            for (const std::string& m : *f->messages) run.list(m);
+          if (f->sf.failed) {
+            run.ierr = 1;
+            return false;
+          }
+        }
+        for (int s = 0; s < 2; ++s) {
+          if (!in_window(c.ev.psi[s], p.psia, p.psie)) continue;
+          ++out.in_range;
+          if (p.drumin > 0.0f && c.in.peak >= p.drumin) {
+            if (out.records.size() >= static_cast<std::size_t>(kMaxRecords)) {
+              run.list(" the number of output lines is to large");
+              run.list(" please increase drumin on the seventh input line");
+              run.io.iostat = 1;
+              return false;
+            }
+            out.records.push_back(make_record(geo, prim, c, s, curve_values));
+          }
+          if (simulate && c.in.peak > 0.01f * p.drumin) {
+            adds.push_back(make_contribution(run, prim, c, s));
+            ++out.simulated;
+          }
+        }
+      }
+    }
+    add_to_scan(run.sc.aint, grid, adds, threads);
+
+    // Keep the new factors for later events while there is room.
+    for (Slab& slab : slabs) {
+      while (!slab.local.empty() && cache.map.size() < cache.capacity)
+        cache.map.insert(slab.local.extract(slab.local.begin()));
+    }
+  }
+  return true;
+}
+
+}  // namespace korva
