@@ -1,8 +1,10 @@
-// The built-in table of the 230 space groups.
+// The built-in table of the 230 space groups and the listing of operators.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "crystal/crystal.hpp"
 #include "scan/run.hpp"
 
 namespace korva {
@@ -11,5 +13,15 @@ namespace korva {
 // caller guarantees the range), returns the 30-character symbol and lists
 // the group and its operators.
 void raumgr_(Run& run, int nr, std::string& sgsymbol);
+
+// The three-column listing text of one translation component ("1/2", "   "
+// for zero, "***" when unrecognised).  A recognised fraction also replaces t
+// by its exact single-precision value.
+std::string translation_text(float& t);
+
+// The operator block of the listing: the count line, then the operators of
+// sym four to a line.  Recognised translations in sym are replaced by their
+// exact values on the way.
+std::vector<std::string> operator_listing(Symmetry& sym);
 
 }  // namespace korva

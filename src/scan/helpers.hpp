@@ -31,4 +31,15 @@ void chuk_(const Run& run, float x, float theta, float& y);
 // time.
 void zeit_(Run& run);
 
+// Local civil date and time of day.
+struct CivilTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+};
+
+// zeit_ for a given reading: now is the local date and time, clock_seconds
+// the time of day in seconds with its fraction (a clock that restarts at
+// midnight, hence the whole days added across a change of date).
+void zeit_at(Run& run, const CivilTime& now, double clock_seconds);
+
 }  // namespace korva
