@@ -34,8 +34,12 @@ struct ScanGrid {
   float psia = 0;
   float zsw = 0;  // steps per degree, > 0
   int nstep = 0;
-  float psi(int i) const { return psia + static_cast<float>(i) / zsw; }
+  const float* table = nullptr;  // psi(0..nstep) worked out once, or null
+  float psi(int i) const { return table ? table[i] : psia + static_cast<float>(i) / zsw; }
 };
+
+// psi(0..nstep) of the grid.
+std::vector<float> grid_table(const ScanGrid& grid);
 
 // One solution of an event as it enters the simulated scan.
 struct ScanContribution {

@@ -195,8 +195,13 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
   const StructureFactorSource source =
       options.structure_factor ? options.structure_factor : crystal_structure_factors(run);
   const int threads = std::max(1, options.threads);
-  const bool simulate = p.zsw1 > 0.0f;
-  const ScanGrid grid{p.psia, p.zsw(), p.nstep};
+  const bool simulate = p.zsw1 > 0.0f && !run.sc.aint.empty();
+  ScanGrid grid{p.psia, p.zsw(), static_cast<int>(run.sc.aint.size()) - 1};
+  std::vector<float> psi_table;
+  if (simulate) {
+    psi_table = grid_table(grid);
+    grid.table = psi_table.data();
+  }
   const int nslab = 2 * geo.hmax + 1;
   const int per_batch = 4 * threads;
 

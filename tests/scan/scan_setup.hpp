@@ -49,7 +49,7 @@ struct PreparedRun {
 inline StructureFactor patterned_factor(int h, int k, int l) {
   const int m = std::abs(7 * h + 3 * k - 5 * l + 11 * h * k) % 41;
   StructureFactor sf;
-  sf.f = m == 0 ? 0.0f : 2.0f + 1.5f * static_cast<float>(m);
+  sf.f = m == 0 ? 0.0f : 20.0f + 15.0f * static_cast<float>(m);
   sf.phi = 0.1f * static_cast<float>((h * 5 + k * 2 + l) % 60);
   if (sf.phi < 0.0f) sf.phi += 6.2831853f;
   return sf;
