@@ -1,18 +1,26 @@
 // The command line: batch runs of the computation, and the desktop program
 // when started without arguments.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "plot/export.hpp"
 #include "scan/run.hpp"
 #include "support/format.hpp"
+#include "support/input_help.hpp"
+#ifdef KORVA_HAVE_GUI
+#include "shell/shell.hpp"
+#endif
 
 namespace {
 
 const char* kUsage =
-    "usage: korva run INPUT [-o LISTING]\n"
+    "usage: korva run INPUT [-o LISTING] [--pdf] [--png]\n"
+    "       korva help-input\n"
     "       korva --help\n"
+    "       korva            (the desktop program, where it was built)\n"
     "\n"
     "Simulates the multiple-diffraction (Renninger) psi-scan described by the\n"
     "input file INPUT and writes the listing to LISTING (default: INPUT with\n"
@@ -20,9 +28,17 @@ const char* kUsage =
     "the measured scan) are relative to the current directory; the calculated\n"
     "scan is written next to them with the extension .cal.\n"
     "\n"
+    "--pdf, --png  also convert the PostScript page with Ghostscript (gs) into\n"
+    "              a PDF or a PNG next to it, with the same base name.  The\n"
+    "              PostScript page is written in any case.\n"
+    "\n"
     "Exit status: 0 after a normal end, 1 when the run stopped at an error\n"
     "reported in the listing, 2 on a usage error or when INPUT cannot be read\n"
-    "or LISTING cannot be written.\n";
+    "or LISTING cannot be written, 3 when the run ended normally but a page\n"
+    "asked for with --pdf or --png could not be made (Ghostscript missing or\n"
+    "failing, or the run drew no page).\n"
+    "\n"
+    "korva help-input prints the description of the input file.\n";
 
 std::string default_listing(const std::string& input) {
   std::filesystem::path p(input);
@@ -37,8 +53,12 @@ bool written(const std::string& name) {
 
 int run_command(const std::vector<std::string>& args) {
   std::string input, listing;
+  std::vector<korva::PageFormat> conversions;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o") {
+    if (args[i] == "--pdf" || args[i] == "--png") {
+      const auto format = args[i] == "--pdf" ? korva::PageFormat::Pdf : korva::PageFormat::Png;
+      if (std::find(conversions.begin(), conversions.end(), format) == conversions.end()) conversions.push_back(format);
+    } else if (args[i] == "-o") {
       if (i + 1 >= args.size()) {
         std::cerr << "korva: -o needs a file name\n" << kUsage;
         return 2;
@@ -82,7 +102,18 @@ int run_command(const std::vector<std::string>& args) {
     std::cerr << "korva: the run stopped at an error; see " << listing << "\n";
     return 1;
   }
-  return 0;
+  int status = 0;
+  for (korva::PageFormat format : conversions) {
+    const korva::ExportResult r = korva::export_page(name(dname1), format);
+    if (r.ok) {
+      std::cout << (format == korva::PageFormat::Pdf ? "PDF: " : "PNG: ") << r.output << "\n";
+    } else {
+      std::cerr << "korva: no " << (format == korva::PageFormat::Pdf ? "PDF" : "PNG") << " page: " << r.message
+                << "\n";
+      status = 3;
+    }
+  }
+  return status;
 }
 
 }  // namespace
@@ -90,8 +121,16 @@ int run_command(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
+#ifdef KORVA_HAVE_GUI
+    return korva::shell::main_program();
+#else
     std::cerr << kUsage;
     return 2;
+#endif
+  }
+  if (args[0] == "help-input") {
+    std::cout << korva::input_help_text();
+    return 0;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;
