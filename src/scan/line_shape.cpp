@@ -10,8 +10,9 @@ constexpr float kInvPi = 0.3183f;          // 1/pi
 constexpr float kGaussPeak = 0.46972f;     // sqrt(ln 2 / pi)
 constexpr float kGaussSigma = 0.84932f;    // 1/sqrt(2 ln 2)
 constexpr float kHalfPi = 1.5707964f;
-// exp(-x) is zero in single precision beyond this.
-constexpr float kExpCut = 110.0f;
+// exp(-x) leaves the normal single-precision range beyond this; the
+// Gaussian part is taken as zero there.
+constexpr float kExpCut = 87.0f;
 
 // One side of the profile with its constants worked out once.
 struct Half {
@@ -91,6 +92,38 @@ struct PointAdder {
   }
 };
 
+// The Lorentz tail alone on points lo..hi, the same arithmetic as Half and
+// PointAdder where the Gaussian part is zero and there is no interference.
+void lorentz_tail(float* __restrict a, const float* __restrict psi, int lo, int hi, float pe, const Half& half,
+                  float y2, float ik, float ia) {
+  const float inv_w = half.inv_w, scale = half.scale, a_lor = half.a_lor;
+  for (int i = lo; i <= hi; ++i) {
+    const float t = (psi[i] - pe) * inv_w;
+    const float s = scale * (a_lor / (1.0f + t * t));
+    a[i] += y2 * (ik * s - ia * s);
+  }
+}
+
+// Distance (degrees) beyond which the Gaussian part of a half can no longer
+// change the single-precision sum with the Lorentz part: it is either zero
+// or below a quarter of the last place of the Lorentz part, which grows
+// ever larger in comparison.  With t = d / w the Gaussian is
+// a_gau exp(-k t^2), k = 0.5 / 0.84932^2, the Lorentz part a_lor / (1 + t^2).
+double gaussian_reach(const Half& half) {
+  const double w = 1.0 / half.inv_w;
+  const double k = 0.5 / (static_cast<double>(kGaussSigma) * kGaussSigma) * 0.999;
+  double t2 = kExpCut / k;  // the exponential itself vanishes
+  if (half.a_gau <= 0.0f) return 0.0;
+  if (half.a_lor > 0.0f) {
+    // a_gau exp(-k t^2) < 2^-27 a_lor / (1 + t^2)
+    const double c = 27.0 * std::log(2.0) + std::log(static_cast<double>(half.a_gau) / half.a_lor);
+    double u = std::max(0.0, c / k);
+    for (int it = 0; it < 6; ++it) u = std::max(0.0, (c + std::log1p(u)) / k);
+    t2 = std::min(t2, u + 1.0);
+  }
+  return std::sqrt(t2) * w;
+}
+
 // One half of the profile on the points from..to, all within the cut-off.
 // Without the interference term, points whose Gaussian part is zero in
 // single precision take the Lorentz tail alone, in a loop the compiler can
@@ -101,21 +134,24 @@ void add_half(std::vector<float>& aint, const ScanGrid& grid, const PointAdder& 
   const ScanContribution& c = add.c;
   long long core_lo = from, core_hi = to;
   if (c.nnn == 0) {
-    // |d| beyond which 0.5 (d / (0.84932 w))^2 exceeds the exp cut-off, with
-    // a margin of two points.
-    const double reach = std::sqrt(2.0 * kExpCut) / half.inv_gw * 1.001;
+    const double reach = gaussian_reach(half) * 1.001;
     core_lo = std::max(from, static_cast<long long>(std::floor((c.psi - reach - grid.psia) * grid.zsw)) - 2);
     core_hi = std::min(to, static_cast<long long>(std::ceil((c.psi + reach - grid.psia) * grid.zsw)) + 2);
     if (core_lo > core_hi) core_lo = to + 1, core_hi = to;  // no core: all tail
   }
   float* a = aint.data();
-  const float pe = c.psi, y2 = add.y2, ik = c.ikorva, ia = c.iaufhe;
-  const float a_lor = half.a_lor, inv_w = half.inv_w, scale = half.scale;
+  const float pe = c.psi;
   auto tail = [&](long long lo, long long hi) {
-    for (long long i = lo; i <= hi; ++i) {
-      const float t = (grid.psi(static_cast<int>(i)) - pe) * inv_w;
-      const float s = scale * (a_lor / (1.0f + t * t));
-      a[i] += y2 * (ik * s - ia * s);
+    if (lo > hi) return;
+    if (grid.table) {
+      lorentz_tail(a, grid.table, static_cast<int>(lo), static_cast<int>(hi), pe, half, add.y2, c.ikorva,
+                   c.iaufhe);
+    } else {
+      for (long long i = lo; i <= hi; ++i) {
+        const float t = (grid.psi(static_cast<int>(i)) - pe) * half.inv_w;
+        const float s = half.scale * (half.a_lor / (1.0f + t * t));
+        a[i] += add.y2 * (c.ikorva * s - c.iaufhe * s);
+      }
     }
   };
   tail(from, std::min(to, core_lo - 1));
