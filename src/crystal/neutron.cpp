@@ -1,15 +1,65 @@
-// Placeholder until the neutron tables land.
+// Neutron scattering lengths, the structure factor and the density.
 #include "crystal/neutron.hpp"
+
+#include <string>
+#include <vector>
+
+#include "crystal/scattering_tables.hpp"
+#include "crystal/structure_factor.hpp"
+#include "support/format.hpp"
 
 namespace korva {
 
-void upform_n_(Run& run, int) {
-  run.list(" Neutron scattering lengths are not available yet.");
-  run.ierr = 1;
+void upform_n_(Run& run, int m) {
+  ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+  const std::string symbol = pad(type.atn, 4);
+  const NeutronRow* row = nullptr;
+  for (const NeutronRow& r : kNeutronTable) {
+    if (symbol == r.symbol) {
+      row = &r;
+      break;
+    }
+  }
+  if (!row) {
+    run.list(" The chemical symbol: " + symbol + " does not correspond to an atom name");
+    run.ierr = 1;
+    return;
+  }
+  type.zatom = row->z;
+  if (type.fprime != 0.0f) return;  // a length given in the input wins
+  if (row->b == 0.0f) {
+    run.list(" The scattering length is not known for the atomic number " + I(row->z, 3));
+    return;
+  }
+  type.fprime = row->b;
 }
 
-void fcalc1_n_(Run& run, int, int, int, float&, float&) { run.ierr = 1; }
+void fcalc1_n_(Run& run, int h, int k, int l, float& f, float& phi) {
+  std::vector<std::string> messages;
+  const StructureFactor sf = structure_factor_neutron(run.cr, h, k, l, &messages);
+  for (const std::string& record : messages) run.list(record);
+  if (sf.failed) {
+    run.ierr = 1;
+    return;
+  }
+  f = sf.f;
+  phi = sf.phi;
+  run.cr.fcalc_im = sf.im;
+}
 
-void mue_n_(Run&, float, int, float& density) { density = 0.0f; }
+void mue_n_(Run& run, float v, int nf, float& density) {
+  float sum = 0.0f;
+  for (int m = 0; m < nf && m < static_cast<int>(run.cr.types.size()); ++m) {
+    const ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+    const int z = type.zatom;
+    if (z < 1 || z > kNeutronRows) {
+      run.list(" The atomic weight is not known for the atomic number " + I(z, 3));
+      density = 0.0f;
+      return;
+    }
+    sum += kNeutronTable[static_cast<std::size_t>(z - 1)].weight * type.natcell;
+  }
+  density = sum * 10.0f / (6.0225701f * v);
+}
 
 }  // namespace korva

@@ -1,13 +1,70 @@
-// Placeholder until the X-ray scattering tables land.
+// X-ray scattering types and the structure factor of the run.
 #include "crystal/xray.hpp"
 
-namespace korva {
+#include <string>
+#include <string_view>
+#include <vector>
 
-void upform_(Run& run, int) {
-  run.list(" X-ray scattering factors are not available yet.");
-  run.ierr = 1;
+#include "crystal/scattering_tables.hpp"
+#include "crystal/structure_factor.hpp"
+#include "support/format.hpp"
+
+namespace korva {
+namespace {
+
+// Ions whose four-Gaussian fit holds only up to sin(theta)/lambda = 1.5.
+bool short_fit(std::string_view symbol) {
+  for (std::string_view s : {"O1- ", "F1- ", "Sc3+", "Ti2+", "Ti3+", "Ti4+", "V3+ "})
+    if (symbol == s) return true;
+  return false;
 }
 
-void fcalc1_(Run& run, int, int, int, float, float&, float&) { run.ierr = 1; }
+}  // namespace
+
+void upform_(Run& run, int m) {
+  ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+  const std::string symbol = pad(type.atn, 4);
+  const XrayRow* row = nullptr;
+  for (const XrayRow& r : kXrayTable) {
+    if (symbol == r.symbol) {
+      row = &r;
+      break;
+    }
+  }
+  if (!row) {
+    run.list(" The chemical symbol: " + symbol + " does not correspond to an atom/ion name");
+    run.list(" given in the Table 6.1.1.4 of the International Tables for Crystallography,");
+    run.list(" Vol. C, p. 500 - 502");
+    run.ierr = 1;
+    return;
+  }
+  type.zatom = row->z;
+  for (int j = 0; j < 9; ++j) type.fcoef[j] = row->gauss[j];
+  for (int j = 0; j < 4; ++j) type.fcoef[9 + j] = row->high[j];
+  type.fcoef[13] = short_fit(row->symbol) ? 1.5f : 2.0f;
+
+  const std::string& line = run.par.indicator;
+  int tube = -1;
+  if (line == "Cu") tube = 0;
+  else if (line == "Mo") tube = 1;
+  else if (line == "Ag") tube = 2;
+  if (tube >= 0) {
+    type.fprime = row->disp[2 * tube];
+    type.fdprime = row->disp[2 * tube + 1];
+  }
+}
+
+void fcalc1_(Run& run, int h, int k, int l, float stl, float& f, float& phi) {
+  std::vector<std::string> messages;
+  const StructureFactor sf = structure_factor_xray(run.cr, h, k, l, stl, &messages);
+  for (const std::string& record : messages) run.list(record);
+  if (sf.failed) {
+    run.ierr = 1;
+    return;
+  }
+  f = sf.f;
+  phi = sf.phi;
+  run.cr.fcalc_im = sf.im;
+}
 
 }  // namespace korva
