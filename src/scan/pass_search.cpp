@@ -121,7 +121,10 @@ EventRecord make_record(const PassGeometry& geo, const PrimaryReflection& prim, 
   r.phase_g = c.fg->sf.phi;
   r.phase_c = c.fc->sf.phi;
   if (curve_values) {
-    r.curve = {static_cast<float>(ev.psig), static_cast<float>(ev.g2), static_cast<float>(geo.hnorm * geo.hnorm),
+    // The azimuth is counted from psi = 0 of the diffractometer, so that
+    // the psi-lambda curves pass through the events of the scan.
+    r.curve = {static_cast<float>(ev.psig + geo.psid / kDegPerRad), static_cast<float>(ev.g2),
+               static_cast<float>(geo.hnorm * geo.hnorm),
                static_cast<float>(ev.hg),   static_cast<float>(ev.gperp2),
                extinction_class(r.fg, r.fc)};
   }

@@ -87,7 +87,7 @@ TEST(PassSearch, CountsAndRecordsOfAPass) {
   testing::PreparedRun pr(c);
   ASSERT_TRUE(pr.ok);
   const Params& p = pr.run.par;
-  const PassGeometry geo = make_pass_geometry(p, p.alam1, 0.0f);
+  const PassGeometry geo = make_pass_geometry(p, p.alam1, 23.5f);  // as if from an orientation matrix
   const PrimaryReflection prim = primary_reflection(pr.run, geo, p.dlam1, p.flam1);
   SearchOptions opt;
   opt.structure_factor = patterned();
@@ -112,9 +112,15 @@ TEST(PassSearch, CountsAndRecordsOfAPass) {
     EXPECT_EQ(r.hc, 8.0f - r.hg);
     EXPECT_EQ(r.lc, 2.0f - r.lg);
     EXPECT_EQ(r.curve[2], static_cast<float>(geo.hnorm * geo.hnorm));
-    EXPECT_NEAR(r.curve[1] - r.curve[3], 0.0f, 10.0f);  // |G|^2 and H.G are both there
     const float expect_class = r.fg < 0.001f ? 2.0f : (r.fc < 0.001f ? 3.0f : 0.0f);
     EXPECT_EQ(r.curve[5], expect_class);
+    // The psi-lambda curve of the event passes through it at the wavelength
+    // of the pass: psi = e1 +- arccos((e2 - e4) / (2 sqrt(e5 (1/lambda^2 - e3/4)))).
+    const double q2 = 1.0 / (static_cast<double>(p.alam1) * p.alam1);
+    const double x = std::acos((r.curve[1] - r.curve[3]) * 0.5 / std::sqrt(r.curve[4] * (q2 - r.curve[2] / 4.0)));
+    double psi = (r.curve[0] + (r.solution == 1.0f ? x : -x)) * 180.0 / M_PI;
+    psi = psi > 180.0 ? psi - 360.0 : (psi < -180.0 ? psi + 360.0 : psi);
+    EXPECT_NEAR(psi, r.psi, 2e-3) << r.hg << " " << r.kg << " " << r.lg;
     margin += r.psi < p.psia || r.psi > p.psie;
   }
   EXPECT_GT(margin, 0);
