@@ -14,14 +14,6 @@ namespace {
 
 constexpr float kWidthToInterval = 0.84932f;
 
-std::uint64_t factor_key(const std::array<int, 3>& hkl) {
-  constexpr std::int64_t kOffset = std::int64_t{1} << 20;
-  constexpr std::uint64_t kMask = (std::uint64_t{1} << 21) - 1;
-  return ((static_cast<std::uint64_t>(hkl[0] + kOffset) & kMask) << 42) |
-         ((static_cast<std::uint64_t>(hkl[1] + kOffset) & kMask) << 21) |
-         (static_cast<std::uint64_t>(hkl[2] + kOffset) & kMask);
-}
-
 // Runs f(0) .. f(n - 1) on up to `threads` threads, each index once.
 template <class Fn>
 void parallel_for(int threads, int n, Fn&& f) {
@@ -41,31 +33,46 @@ void parallel_for(int threads, int n, Fn&& f) {
   for (std::thread& t : pool) t.join();
 }
 
+// A structure factor as a candidate holds it, with its listing records.
+struct Factor {
+  StructureFactor sf;
+  const std::vector<std::string>* notes = nullptr;
+};
+
 // A point with at least one solution inside the acceptance window.
 struct Candidate {
   EventGeometry ev;
-  const CachedFactor* fg = nullptr;
-  const CachedFactor* fc = nullptr;
+  Factor fg, fc;
   EventIntensity in;
+};
+
+// A factor computed while searching a slab.
+struct LocalFactor {
+  StructureFactor sf;
+  std::vector<std::string> notes;
 };
 
 // The points of one value of hG.
 struct Slab {
   std::vector<Candidate> candidates;
   long long points = 0;
-  std::unordered_map<std::uint64_t, CachedFactor> local;  // factors computed for this slab
+  std::unordered_map<std::uint64_t, LocalFactor> local;  // factors computed for this slab
 };
 
-const CachedFactor* factor(const FactorCache& cache, Slab& slab, const StructureFactorSource& source,
-                           const std::array<int, 3>& hkl, double norm2) {
-  const std::uint64_t key = factor_key(hkl);
-  if (auto it = cache.map.find(key); it != cache.map.end()) return &it->second;
-  if (auto it = slab.local.find(key); it != slab.local.end()) return &it->second;
-  std::vector<std::string> messages;
-  CachedFactor cf;
-  cf.sf = source(hkl[0], hkl[1], hkl[2], static_cast<float>(std::sqrt(norm2) / 2.0), &messages);
-  if (!messages.empty()) cf.messages = std::make_unique<std::vector<std::string>>(std::move(messages));
-  return &slab.local.emplace(key, std::move(cf)).first->second;
+Factor factor(const FactorCache& cache, Slab& slab, const StructureFactorSource& source,
+              const std::array<int, 3>& hkl, double norm2) {
+  const std::uint64_t key = FactorCache::key(hkl);
+  Factor f;
+  if (cache.find(key, f.sf, f.notes)) return f;
+  auto it = slab.local.find(key);
+  if (it == slab.local.end()) {
+    LocalFactor lf;
+    lf.sf = source(hkl[0], hkl[1], hkl[2], static_cast<float>(std::sqrt(norm2) / 2.0), &lf.notes);
+    it = slab.local.emplace(key, std::move(lf)).first;
+  }
+  f.sf = it->second.sf;
+  if (!it->second.notes.empty()) f.notes = &it->second.notes;
+  return f;
 }
 
 // Reads the run and the cache, writes only its slab.
@@ -83,7 +90,11 @@ void search_slab(const Run& run, const PassGeometry& geo, const PrimaryReflectio
       c.ev = ev;
       c.fg = factor(cache, slab, source, ev.g, ev.g2);
       c.fc = factor(cache, slab, source, ev.c, ev.c2);
-      if (!c.fg->sf.failed && !c.fc->sf.failed) c.in = event_intensity(run, prim, geo, ev, c.fg->sf, c.fc->sf);
+      // With both factors zero neither path carries intensity: at peak 0 the
+      // event is neither printed nor simulated (unless drumin < 0 lets
+      // every event into the scan).
+      const bool dark = c.fg.sf.f <= kFZero && c.fc.sf.f <= kFZero && run.par.drumin >= 0.0f;
+      if (!c.fg.sf.failed && !c.fc.sf.failed && !dark) c.in = event_intensity(run, prim, geo, ev, c.fg.sf, c.fc.sf);
       slab.candidates.push_back(c);
     }
   }
@@ -103,12 +114,12 @@ EventRecord make_record(const PassGeometry& geo, const PrimaryReflection& prim, 
   r.hg = static_cast<float>(ev.g[0]);
   r.kg = static_cast<float>(ev.g[1]);
   r.lg = static_cast<float>(ev.g[2]);
-  r.fg = c.fg->sf.f;
+  r.fg = c.fg.sf.f;
   r.theta_g = c.in.theta_g;
   r.hc = static_cast<float>(ev.c[0]);
   r.kc = static_cast<float>(ev.c[1]);
   r.lc = static_cast<float>(ev.c[2]);
-  r.fc = c.fc->sf.f;
+  r.fc = c.fc.sf.f;
   r.theta_c = c.in.theta_c;
   r.ikorva = c.in.ikorva * y2;
   r.iaufhe = c.in.iaufhe * y2;
@@ -118,8 +129,8 @@ EventRecord make_record(const PassGeometry& geo, const PrimaryReflection& prim, 
   r.fwhm = c.in.fwhm;
   r.beta = static_cast<float>(ev.x * kDegPerRad);
   r.psi = ev.psi[s];
-  r.phase_g = c.fg->sf.phi;
-  r.phase_c = c.fc->sf.phi;
+  r.phase_g = c.fg.sf.phi;
+  r.phase_c = c.fc.sf.phi;
   if (curve_values) {
     // The azimuth is counted from psi = 0 of the diffractometer, so that
     // the psi-lambda curves pass through the events of the scan.
@@ -220,9 +231,9 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     for (Slab& slab : slabs) {
       out.points += slab.points;
       for (const Candidate& c : slab.candidates) {
-        for (const CachedFactor* f : {c.fg, c.fc}) {
-          if (f->messages)
-            for (const std::string& m : *f->messages) run.list(m);
+        for (const Factor* f : {&c.fg, &c.fc}) {
+          if (f->notes)
+            for (const std::string& m : *f->notes) run.list(m);
           if (f->sf.failed) {
             run.ierr = 1;
             return false;
@@ -250,10 +261,8 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     add_to_scan(run.sc.aint, grid, adds, threads);
 
     // Keep the new factors for later events while there is room.
-    for (Slab& slab : slabs) {
-      while (!slab.local.empty() && cache.map.size() < cache.capacity)
-        cache.map.insert(slab.local.extract(slab.local.begin()));
-    }
+    for (Slab& slab : slabs)
+      for (auto& [key, lf] : slab.local) cache.insert(key, lf.sf, std::move(lf.notes));
   }
   return true;
 }

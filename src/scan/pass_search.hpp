@@ -8,15 +8,13 @@
 // threads.
 #pragma once
 
-#include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "crystal/structure_factor.hpp"
 #include "scan/event_search.hpp"
+#include "scan/factor_cache.hpp"
 #include "scan/intensity.hpp"
 #include "scan/run.hpp"
 
@@ -39,19 +37,6 @@ struct SearchOptions {
 // Threads for the search: KORVA_THREADS when set to a positive number, else
 // the number of processors.
 int threads_from_environment();
-
-// Structure factors already computed in this run, for the same reflection
-// met again (as H - G of another event, or in the second pass).  The
-// messages of a computation are kept so that a reuse writes to the listing
-// exactly what a new computation would.
-struct CachedFactor {
-  StructureFactor sf;
-  std::unique_ptr<std::vector<std::string>> messages;  // null when there were none
-};
-struct FactorCache {
-  std::unordered_map<std::uint64_t, CachedFactor> map;
-  std::size_t capacity = std::size_t{1} << 20;  // entries; beyond it nothing more is kept
-};
 
 // The outcome of one pass.
 struct PassResult {

@@ -183,5 +183,16 @@ TEST(EndOfRun, SummaryOfASimulatedScan) {
   EXPECT_NE(listing.find(" phase shift interval factor :    0\n"), std::string::npos);
 }
 
+TEST(EndOfRun, NegativeDruminTakesEveryEventAndPrintsNone) {
+  std::string cal;
+  int iostat = 0;
+  const std::string listing = run_to_end("-30 -10 20 0 -1 0", cal, iostat);
+  EXPECT_LE(iostat, 0);
+  EXPECT_EQ(cal.find('*'), std::string::npos);
+  EXPECT_EQ(cal.find("nan"), std::string::npos);
+  EXPECT_EQ(listing.find("  i-o"), std::string::npos);
+  EXPECT_NE(listing.find(" (K-alpha1 + K-alpha2) with intensity > " + E(-0.01, 10, 2) + " : "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace korva
