@@ -115,7 +115,7 @@ TEST(CalculatedScan, FileHasOneLinePerPointNegativeValuesAsZeroMeasuredWhereTher
 }
 
 // A run through the passes and the end with the given line 6.
-std::string run_to_end(const std::string& line6, std::string& cal, int& iostat) {
+std::string run_to_end(const std::string& line6, std::string& cal, int& iostat, std::string* ps = nullptr) {
   testing::CrystalLines c;
   c.cell = "9.5 9.5 9.5 90 90 90";
   c.radiation = "Mo";
@@ -133,15 +133,17 @@ std::string run_to_end(const std::string& line6, std::string& cal, int& iostat) 
   EXPECT_EQ(trim_right(calname), "test.cal");
   cal = pr.io.cal.text();
   iostat = pr.io.iostat;
+  if (ps) *ps = pr.io.ps.text();
   return pr.io.listing.text();
 }
 
 TEST(EndOfRun, WithoutSimulationTheFileHoldsZerosAndNoPlotIsMade) {
   for (const char* line6 : {"-30 -10 -20 0 5 0", "-30 -10 0 0 5 0"}) {
-    std::string cal;
+    std::string cal, ps;
     int iostat = 0;
-    const std::string listing = run_to_end(line6, cal, iostat);
+    const std::string listing = run_to_end(line6, cal, iostat, &ps);
     EXPECT_LE(iostat, 0);
+    EXPECT_EQ(ps.find("showpage"), std::string::npos);  // no page drawn
     const auto lines = lines_of(cal);
     EXPECT_EQ(lines.size(), std::string(line6).find(" -20 ") != std::string::npos ? 401u : 1u);
     for (const std::string& l : lines) EXPECT_EQ(l.substr(10), "              0.0000") << l;
@@ -158,10 +160,11 @@ TEST(EndOfRun, WithoutSimulationTheFileHoldsZerosAndNoPlotIsMade) {
 }
 
 TEST(EndOfRun, SummaryOfASimulatedScan) {
-  std::string cal;
+  std::string cal, ps;
   int iostat = 0;
-  const std::string listing = run_to_end("-30 -10 20 0 5 0", cal, iostat);
+  const std::string listing = run_to_end("-30 -10 20 0 5 0", cal, iostat, &ps);
   EXPECT_LE(iostat, 0);
+  EXPECT_NE(ps.find("showpage"), std::string::npos);
   const auto lines = lines_of(cal);
   ASSERT_EQ(lines.size(), 401u);
   // The maximum line names the largest value of the file.
