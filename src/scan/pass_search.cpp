@@ -14,22 +14,23 @@ namespace {
 
 constexpr float kWidthToInterval = 0.84932f;
 
-// Runs f(0) .. f(n - 1) on up to `threads` threads, each index once.
+// Runs f(i, worker) for i = 0 .. n - 1 on up to `threads` threads, each
+// index once; worker (0 .. threads - 1) tells the calling thread.
 template <class Fn>
 void parallel_for(int threads, int n, Fn&& f) {
   const int nt = std::min(threads, n);
   if (nt <= 1) {
-    for (int i = 0; i < n; ++i) f(i);
+    for (int i = 0; i < n; ++i) f(i, 0);
     return;
   }
   std::atomic<int> next{0};
-  auto work = [&] {
-    for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) f(i);
+  auto work = [&](int worker) {
+    for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) f(i, worker);
   };
   std::vector<std::thread> pool;
   pool.reserve(static_cast<std::size_t>(nt - 1));
-  for (int t = 1; t < nt; ++t) pool.emplace_back(work);
-  work();
+  for (int t = 1; t < nt; ++t) pool.emplace_back(work, t);
+  work(0);
   for (std::thread& t : pool) t.join();
 }
 
@@ -52,51 +53,52 @@ struct LocalFactor {
   std::vector<std::string> notes;
 };
 
-// The points of one value of hG.
-struct Slab {
+// The points of one row (hG, kG) of the enumeration.
+struct Row {
   std::vector<Candidate> candidates;
   long long points = 0;
-  std::unordered_map<std::uint64_t, LocalFactor> local;  // factors computed for this slab
 };
 
-Factor factor(const FactorCache& cache, Slab& slab, const StructureFactorSource& source,
+// Factors a thread computed during a batch, until they go to the cache.
+using LocalFactors = std::unordered_map<std::uint64_t, LocalFactor>;
+
+Factor factor(const FactorCache& cache, LocalFactors& local, const StructureFactorSource& source,
               const std::array<int, 3>& hkl, double norm2) {
   const std::uint64_t key = FactorCache::key(hkl);
   Factor f;
   if (cache.find(key, f.sf, f.notes)) return f;
-  auto it = slab.local.find(key);
-  if (it == slab.local.end()) {
+  auto it = local.find(key);
+  if (it == local.end()) {
     LocalFactor lf;
     lf.sf = source(hkl[0], hkl[1], hkl[2], static_cast<float>(std::sqrt(norm2) / 2.0), &lf.notes);
-    it = slab.local.emplace(key, std::move(lf)).first;
+    it = local.emplace(key, std::move(lf)).first;
   }
   f.sf = it->second.sf;
   if (!it->second.notes.empty()) f.notes = &it->second.notes;
   return f;
 }
 
-// Reads the run and the cache, writes only its slab.
-void search_slab(const Run& run, const PassGeometry& geo, const PrimaryReflection& prim,
-                 const StructureFactorSource& source, const FactorCache& cache, int hg, Slab& slab) {
+// Reads the run and the cache, writes only its row and its thread's factors.
+void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection& prim,
+                const StructureFactorSource& source, const FactorCache& cache, int hg, int kg, LocalFactors& local,
+                Row& row) {
   const float psia = run.par.psia, psie = run.par.psie;
   EventGeometry ev;
-  for (int kg = -geo.kmax; kg <= geo.kmax; ++kg) {
-    for (int lg = -geo.lmax; lg <= geo.lmax; ++lg) {
-      if (hg == 0 && kg == 0 && lg == 0) continue;
-      if (!locate_event(geo, hg, kg, lg, ev)) continue;
-      ++slab.points;
-      if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
-      Candidate c;
-      c.ev = ev;
-      c.fg = factor(cache, slab, source, ev.g, ev.g2);
-      c.fc = factor(cache, slab, source, ev.c, ev.c2);
-      // With both factors zero neither path carries intensity: at peak 0 the
-      // event is neither printed nor simulated (unless drumin < 0 lets
-      // every event into the scan).
-      const bool dark = c.fg.sf.f <= kFZero && c.fc.sf.f <= kFZero && run.par.drumin >= 0.0f;
-      if (!c.fg.sf.failed && !c.fc.sf.failed && !dark) c.in = event_intensity(run, prim, geo, ev, c.fg.sf, c.fc.sf);
-      slab.candidates.push_back(c);
-    }
+  for (int lg = -geo.lmax; lg <= geo.lmax; ++lg) {
+    if (hg == 0 && kg == 0 && lg == 0) continue;
+    if (!locate_event(geo, hg, kg, lg, ev)) continue;
+    ++row.points;
+    if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
+    Candidate c;
+    c.ev = ev;
+    c.fg = factor(cache, local, source, ev.g, ev.g2);
+    c.fc = factor(cache, local, source, ev.c, ev.c2);
+    // With both factors zero neither path carries intensity: at peak 0 the
+    // event is neither printed nor simulated (unless drumin < 0 lets every
+    // event into the scan).
+    const bool dark = c.fg.sf.f <= kFZero && c.fc.sf.f <= kFZero && run.par.drumin >= 0.0f;
+    if (!c.fg.sf.failed && !c.fc.sf.failed && !dark) c.in = event_intensity(run, prim, geo, ev, c.fg.sf, c.fc.sf);
+    row.candidates.push_back(c);
   }
 }
 
@@ -167,7 +169,7 @@ void add_to_scan(std::vector<float>& aint, const ScanGrid& grid, const std::vect
   if (adds.empty()) return;
   const long long npoints = static_cast<long long>(grid.nstep) + 1;
   const int parts = static_cast<int>(std::min<long long>(threads, npoints));
-  parallel_for(parts, parts, [&](int part) {
+  parallel_for(parts, parts, [&](int part, int) {
     const int lo = static_cast<int>(npoints * part / parts);
     const int hi = static_cast<int>(npoints * (part + 1) / parts) - 1;
     for (const ScanContribution& c : adds) {
@@ -216,21 +218,30 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     psi_table = grid_table(grid);
     grid.table = psi_table.data();
   }
-  const int nslab = 2 * geo.hmax + 1;
-  const int per_batch = 4 * threads;
+  // Batches of whole rows of about kBatchPoints points: enough work to
+  // share out, little memory whatever the size of the cell.
+  constexpr long long kBatchPoints = 1 << 17;
+  const int ncol = 2 * geo.kmax + 1;
+  const long long nrows = static_cast<long long>(2 * geo.hmax + 1) * ncol;
+  const long long row_points = 2LL * geo.lmax + 1;
+  const long long per_batch = std::max<long long>(std::max(1, 4 * threads), kBatchPoints / row_points);
+  std::vector<LocalFactors> local(static_cast<std::size_t>(threads));
 
-  for (int first = 0; first < nslab; first += per_batch) {
-    const int n = std::min(per_batch, nslab - first);
-    std::vector<Slab> slabs(static_cast<std::size_t>(n));
-    parallel_for(threads, n, [&](int i) {
-      search_slab(run, geo, prim, source, cache, first + i - geo.hmax, slabs[static_cast<std::size_t>(i)]);
+  for (long long first = 0; first < nrows; first += per_batch) {
+    const int n = static_cast<int>(std::min(per_batch, nrows - first));
+    std::vector<Row> rows(static_cast<std::size_t>(n));
+    parallel_for(threads, n, [&](int i, int worker) {
+      const long long r = first + i;
+      search_row(run, geo, prim, source, cache, static_cast<int>(r / ncol) - geo.hmax,
+                 static_cast<int>(r % ncol) - geo.kmax, local[static_cast<std::size_t>(worker)],
+                 rows[static_cast<std::size_t>(i)]);
     });
 
     // Everything the run keeps, in the order of the enumeration.
     std::vector<ScanContribution> adds;
-    for (Slab& slab : slabs) {
-      out.points += slab.points;
-      for (const Candidate& c : slab.candidates) {
+    for (Row& row : rows) {
+      out.points += row.points;
+      for (const Candidate& c : row.candidates) {
         for (const Factor* f : {&c.fg, &c.fc}) {
           if (f->notes)
             for (const std::string& m : *f->notes) run.list(m);
@@ -258,11 +269,14 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
         }
       }
     }
+    rows.clear();
     add_to_scan(run.sc.aint, grid, adds, threads);
 
     // Keep the new factors for later events while there is room.
-    for (Slab& slab : slabs)
-      for (auto& [key, lf] : slab.local) cache.insert(key, lf.sf, std::move(lf.notes));
+    for (LocalFactors& factors : local) {
+      for (auto& [key, lf] : factors) cache.insert(key, lf.sf, std::move(lf.notes));
+      factors.clear();
+    }
   }
   return true;
 }
