@@ -194,8 +194,10 @@ EventIntensity event_intensity(const Run& run, const PrimaryReflection& prim, co
   // Width of the event in psi and its Lorentz factor.
   const float mt = (std::fmax(kg, kc) + p.mu) * t;
   const double delta_e = 0.5 * std::sqrt(static_cast<double>(mt) * mt + 1.0) / (static_cast<double>(t) * 1.0e8);
+  // (A vertical spread too large for the Bragg angle leaves the arc sine's
+  // domain: it is held at 90 degrees.)
   const float e_prime =
-      std::asin(std::sin((p.eta + p.divers) * kPi / 360.0f) / std::cos(prim.theta)) * kRadDeg;
+      std::asin(std::fmin(1.0f, std::sin((p.eta + p.divers) * kPi / 360.0f) / std::cos(prim.theta))) * kRadDeg;
   const EventWidth w = event_width(geo, prim, ev, delta_e, e_prime);
   r.fwhm = w.fwhm;
   r.w_left = w.w_left;

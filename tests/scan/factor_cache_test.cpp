@@ -38,18 +38,6 @@ TEST(FactorCache, KeepsFactorsAndRecordsUntilItIsFull) {
   EXPECT_EQ(static_cast<std::size_t>(kept), cache.size());
   EXPECT_GT(kept, 40000);
 
-  // Keys of neighbouring and negative indices differ; a second insert of a
-  // key changes nothing.
-  EXPECT_NE(FactorCache::key({1, 0, 0}), FactorCache::key({0, 1, 0}));
-  EXPECT_NE(FactorCache::key({-1, 0, 0}), FactorCache::key({1, 0, 0}));
-  FactorCache small;
-  small.insert(FactorCache::key({1, 2, 3}), StructureFactor{5.0f, 1.0f, 0.0f, false}, {});
-  small.insert(FactorCache::key({1, 2, 3}), StructureFactor{9.0f, 2.0f, 0.0f, false}, {});
-  StructureFactor sf;
-  const std::vector<std::string>* notes = nullptr;
-  ASSERT_TRUE(small.find(FactorCache::key({1, 2, 3}), sf, notes));
-  EXPECT_EQ(sf.f, 5.0f);
-  EXPECT_FALSE(small.find(FactorCache::key({3, 2, 1}), sf, notes));
 }
 
 }  // namespace

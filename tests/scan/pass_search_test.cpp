@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,21 @@ TEST(PassSearch, ResultsDoNotDependOnTheNumberOfThreads) {
     EXPECT_EQ(lines_of(one.cal).size(), 401u);  // (30 - 10) * 20 + 1 points
     EXPECT_NE(one.listing.find(" (K-alpha1 + K-alpha2) with intensity > "), std::string::npos);
   }
+}
+
+TEST(PassSearch, ThreadCountFromTheEnvironment) {
+  const char* saved = std::getenv("KORVA_THREADS");
+  const std::string keep = saved ? saved : "";
+  setenv("KORVA_THREADS", "1", 1);
+  EXPECT_EQ(threads_from_environment(), 1);
+  setenv("KORVA_THREADS", "3", 1);
+  EXPECT_EQ(threads_from_environment(), 3);
+  setenv("KORVA_THREADS", "two", 1);
+  EXPECT_GE(threads_from_environment(), 1);
+  setenv("KORVA_THREADS", "0", 1);
+  EXPECT_GE(threads_from_environment(), 1);
+  if (saved) setenv("KORVA_THREADS", keep.c_str(), 1);
+  else unsetenv("KORVA_THREADS");
 }
 
 }  // namespace
