@@ -1,0 +1,21 @@
+// Pieces of the end of a run, separated for the tests.
+#pragma once
+
+#include "scan/run.hpp"
+#include "support/units.hpp"
+
+namespace korva {
+
+// psi of grid point i: psia + i / abs(zsw1), psia when there is no step density.
+float scan_psi(const Params& p, int i);
+
+// Adds the primary level to the simulated scan (only when a scan was
+// simulated) and finds its extrema (equal values: the later point wins; a
+// negative minimum counts as 0).
+void complete_calculated_scan(Run& run);
+
+// The calculated-scan file: psi, calculated and (where there is one)
+// measured intensity per grid point; negative calculated values become 0.
+void write_cal_file(Run& run, OutUnit& unit);
+
+}  // namespace korva
