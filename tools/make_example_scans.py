@@ -176,9 +176,9 @@ def silicon_huber(shape, noise):
 
 def silicon_neutron_obs(shape, noise):
     lines = [
-        "  1  1  1  11.03   0.   4000.0",
-        "  3  1  1  21.50   0.   1900.0",
-        "  2  2  0  18.21   0.   3300.0",
+        "  1  1  1  11.03   0.   4.10e6",
+        "  3  1  1  21.50   0.   1.93e6",
+        "  2  2  0  18.21   0.   3.32e6",
     ]
     for psi in grid(10.0, 20.0, 0.05):
         lines.append("%3d%3d%3d%7.2f%8.2f%9.1f" % (2, 2, 2, 22.50, psi, noisy(noise, shape(psi))))
@@ -196,7 +196,7 @@ def main():
     }
     for t in args.template:
         kind, path = t.split("=", 1)
-        shapes[kind] = template_shape(path, 0.9, 0.04 if kind != "neutron" else 0.1)
+        shapes[kind] = template_shape(path, 0.9, 0.04 if kind != "neutron" else 0.05)
     write("zn003.obs", zinc_obs(shapes["zn"], Noise(1)))
     write("zn003cad.dat", zinc_cad4(shapes["zn"], Noise(2)))
     write("si222.obs", silicon_obs(shapes["si"], Noise(3)))
