@@ -30,7 +30,8 @@ int measured_lines(const std::string& cal) {
 struct Case {
   const char* input;
   const char* scan;
-  int measured_points;  // grid points with a measurement
+  int measured_points;     // grid points with a measurement
+  const char* deviation;   // the psi shift the scan was built with, as listed; null: not checked
 };
 
 class ExampleRun : public ::testing::TestWithParam<Case> {};
@@ -48,15 +49,23 @@ TEST_P(ExampleRun, RunsToTheEndWithScaleAndComparison) {
   EXPECT_EQ(r.listing.find(" There are no reference reflections in the file"), std::string::npos);
   EXPECT_NE(r.listing.find(" Deviation between calculated and measured psi    :"), std::string::npos);
   EXPECT_NE(r.listing.find(" Measured I-prim                                 (cps)    :"), std::string::npos);
+  if (c.deviation) {
+    EXPECT_NE(r.listing.find(std::string(" Deviation between calculated and measured psi    :") + c.deviation),
+              std::string::npos);
+  }
   EXPECT_EQ(measured_lines(r.cal), c.measured_points);
   EXPECT_FALSE(r.postscript.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ConstructedScans, ExampleRun,
-    ::testing::Values(Case{"zn003-obs.inp", "zn003.obs", 201}, Case{"zn003-cad4.inp", "zn003cad.dat", 81},
-                      Case{"si222-obs.inp", "si222.obs", 501}, Case{"si222-huber.inp", "si222-huber.dat", 201},
-                      Case{"si222n-obs.inp", "si222n.obs", 201}));
+    // The scans were built 0.04 degrees (neutrons 0.05) above the calculated
+    // ones; on the short silicon scans the search ends at an edge shift.
+    ::testing::Values(Case{"zn003-obs.inp", "zn003.obs", 201, "  -0.040"},
+                      Case{"zn003-cad4.inp", "zn003cad.dat", 81, "  -0.040"},
+                      Case{"si222-obs.inp", "si222.obs", 501, nullptr},
+                      Case{"si222-huber.inp", "si222-huber.dat", 201, nullptr},
+                      Case{"si222n-obs.inp", "si222n.obs", 201, "  -0.050"}));
 
 }  // namespace
 }  // namespace korva
