@@ -202,13 +202,13 @@ inline std::string hasylab_record(const HasylabRecord& r) {
   return s;
 }
 
-// The filter block of a HASYLAB file: filter factors, dead times in
-// microseconds, a line not used, the beam count multiplier.
 inline std::string label24(std::string s) {
   s.resize(24, ' ');
   return s;
 }
 
+// The filter block of a HASYLAB file: filter factors, dead times in
+// microseconds, a line not used, the beam count multiplier.
 inline std::string hasylab_filter_block(float ff1, float ff2, float ff3, float t1, float t2, float t3, float bcm) {
   return label24("        Filter factors") + fmt("%8.3f", ff1) + fmt("%8.3f", ff2) + fmt("%8.3f", ff3) + "\n" +
          label24("        Dead times (us)") + fmt("%8.3f", t1) + fmt("%8.3f", t2) + fmt("%8.3f", t3) + "\n" +
