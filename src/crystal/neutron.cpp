@@ -13,13 +13,7 @@ namespace korva {
 void upform_n_(Run& run, int m) {
   ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
   const std::string symbol = pad(type.atn, 4);
-  const NeutronRow* row = nullptr;
-  for (const NeutronRow& r : kNeutronTable) {
-    if (symbol == r.symbol) {
-      row = &r;
-      break;
-    }
-  }
+  const NeutronRow* row = find_symbol(kNeutronTable, symbol);
   if (!row) {
     run.list(" The chemical symbol: " + symbol + " does not correspond to an atom name");
     run.ierr = 1;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 namespace korva {
 
@@ -44,6 +45,15 @@ struct VictoreenRow {
 extern const std::array<XrayRow, kXrayRows> kXrayTable;
 // Row Z - 1 holds element Z.
 extern const std::array<NeutronRow, kNeutronRows> kNeutronTable;
+
+// The first row whose 4-character symbol equals symbol exactly (case and
+// trailing blanks count), or null.
+template <class Row, std::size_t N>
+const Row* find_symbol(const std::array<Row, N>& table, std::string_view symbol) {
+  for (const Row& row : table)
+    if (symbol == row.symbol) return &row;
+  return nullptr;
+}
 extern const std::array<VictoreenRow, kVictoreenRows> kVictoreenTable;
 // A* (mu R, theta); see absor1_ for the grid.
 extern const std::array<std::array<float, kSphereColumns>, kSphereRows> kSphereTable;

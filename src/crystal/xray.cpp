@@ -24,13 +24,7 @@ bool short_fit(std::string_view symbol) {
 void upform_(Run& run, int m) {
   ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
   const std::string symbol = pad(type.atn, 4);
-  const XrayRow* row = nullptr;
-  for (const XrayRow& r : kXrayTable) {
-    if (symbol == r.symbol) {
-      row = &r;
-      break;
-    }
-  }
+  const XrayRow* row = find_symbol(kXrayTable, symbol);
   if (!row) {
     run.list(" The chemical symbol: " + symbol + " does not correspond to an atom/ion name");
     run.list(" given in the Table 6.1.1.4 of the International Tables for Crystallography,");

@@ -57,9 +57,9 @@ std::string find_program(const std::string& name) {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + name;
+    std::string candidate = end > start ? dirs.substr(start, end - start) : std::string(1, '.');
+    candidate += '/';
+    candidate += name;
     std::error_code ec;
     if (access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate, ec)) return candidate;
     start = end + 1;

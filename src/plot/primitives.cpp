@@ -89,7 +89,7 @@ void symbol_(Run& run, float x, float y, float, std::string_view text, float ang
   OutUnit& ps = run.io.ps;
   ps.line(P(x, 8, 1) + P(y, 8, 1) + " m");
   const bool rotate = angle > 0;
-  if (rotate) ps.line(" " + F(angle, 7, 2) + " rotate");
+  if (rotate) ps.line(std::string(1, ' ').append(F(angle, 7, 2)).append(" rotate"));
   write_string(run, field(text, nchar), 90);
   if (rotate) ps.line(P(x, 6, 1) + P(y, 6, 1) + " m" + " " + F(-angle, 7, 2) + " rotate");
 }
@@ -128,7 +128,7 @@ void dash_(Run& run, int idash) {
 
 void fonts_(Run& run, float size, std::string_view name) {
   const int points = itrunc(pt(size));
-  run.io.ps.line("/" + pad(name, 20) + " findfont" + I(points, 4) + " scalefont setfont");
+  run.io.ps.line(std::string(1, '/').append(pad(name, 20)).append(" findfont").append(I(points, 4)).append(" scalefont setfont"));
 }
 
 void transl_(Run& run, float x, float y) { run.io.ps.line(P(x, 10, 2) + P(y, 10, 2) + "  translate"); }
