@@ -352,6 +352,29 @@ TEST(InputValues, ScanArraysCoverTheGrid) {
   EXPECT_FALSE(InputPhase(join(lines)).ok);
 }
 
+TEST(InputValues, AtomsPerCellCountCentringSymmetryAndMultiplier) {
+  // Rock salt in F m -3 m (centrosymmetric, 24 stored operators, F centring):
+  // a site of multiplier 1/48 holds 4 atoms per cell.  An atom naming no
+  // table adds to no count.
+  std::vector<std::string> lines = minimal_input();
+  lines[6] = "225 3 2\nNa\nCl";
+  lines[7] = "1 0.0208333 0 0 0\n0 0 0 0 0 0\n2 0.0208333 0.5 0.5 0.5\n0 0 0 0 0 0";
+  lines[8] = "3 1.0 0.1 0.2 0.3\n0 0 0 0 0 0";
+  InputPhase rock_salt(join(lines));
+  ASSERT_TRUE(rock_salt.ok) << rock_salt.listing();
+  EXPECT_NEAR(rock_salt.run.cr.types[0].natcell, 4.0, 1e-4);
+  EXPECT_NEAR(rock_salt.run.cr.types[1].natcell, 4.0, 1e-4);
+  EXPECT_EQ(rock_salt.run.cr.atoms.size(), 12u);  // three atoms, four times
+
+  // The acentric P 1 with one atom of multiplier 1: one atom per cell.
+  lines[6] = "1 1 1\nNa";
+  lines[7] = "1 1.0 0.1 0.2 0.3\n0 0 0 0 0 0";
+  lines[8] = "";
+  InputPhase p1(join(lines));
+  ASSERT_TRUE(p1.ok) << p1.listing();
+  EXPECT_FLOAT_EQ(p1.run.cr.types[0].natcell, 1.0f);
+}
+
 TEST(CalculatedScanName, DerivedFromTheScanOrThePostScriptName) {
   const std::string blank(72, ' ');
   EXPECT_EQ(cal_file_name("yig.ps", blank), "yig.cal" + std::string(65, ' '));
