@@ -86,22 +86,8 @@ struct Reader {
 
   // False when the run must end.
   bool read_obs() {
-    const Params& p = run.par;
-    std::string rec;
-    while (run.io.scan.next(rec)) {
-      ObsLine o;
-      const ObsRead st = parse_obs_line(rec, false, o);
-      if (st == ObsRead::blank) continue;
-      if (st == ObsRead::unreadable) {
-        ++trouble.skipped;
-        continue;
-      }
-      if (o.h == p.h && o.k == p.k && o.l == p.l)
-        store_primary_step(run, sums, o.psi, o.value, 0.0f);
-      else if (!reference(o.h, o.k, o.l, o.theta, o.value))
-        return false;
-    }
-    return true;
+    return read_obs_list(run, sums, trouble, false,
+                         [this](const ObsLine& o) { return reference(o.h, o.k, o.l, o.theta, o.value); });
   }
 
   bool read_profiles() {

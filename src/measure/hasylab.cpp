@@ -164,25 +164,13 @@ struct Reader {
   }
 
   bool read_obs() {
-    const Params& p = run.par;
-    std::string rec;
-    while (run.io.scan.next(rec)) {
-      ObsLine o;
-      const ObsRead st = parse_obs_line(rec, true, o);
-      if (st == ObsRead::blank) continue;
-      if (st == ObsRead::unreadable) {
-        ++trouble.skipped;
-        continue;
-      }
-      if (o.h == p.h && o.k == p.k && o.l == p.l) {
-        store_primary_step(run, sums, o.psi, o.value, 0.0f);
-      } else if (!o.has_pol) {
+    return read_obs_list(run, sums, trouble, true, [this](const ObsLine& o) {
+      if (!o.has_pol) {
         ++trouble.skipped;  // a reference needs the polarization of the beam
-      } else if (!reference(o.h, o.k, o.l, o.theta, o.value, o.pol, false)) {
-        return false;
+        return true;
       }
-    }
-    return true;
+      return reference(o.h, o.k, o.l, o.theta, o.value, o.pol, false);
+    });
   }
 
   // Detector counts per monitor count, corrected for attenuation and dead

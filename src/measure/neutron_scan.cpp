@@ -25,33 +25,23 @@ void neutron_(Run& run) {
   };
   StepSums sums;
   ReadTrouble trouble;
-  std::string rec;
-  while (run.io.scan.next(rec)) {
-    ObsLine o;
-    const ObsRead st = parse_obs_line(rec, false, o);
-    if (st == ObsRead::blank) continue;
-    if (st == ObsRead::unreadable) {
-      ++trouble.skipped;
-      continue;
-    }
-    if (o.h == p.h && o.k == p.k && o.l == p.l) {
-      store_primary_step(run, sums, o.psi, o.value, 0.0f);
-      continue;
-    }
+  const bool completed = read_obs_list(run, sums, trouble, false, [&](const ObsLine& o) {
     if (!usable_theta(o.theta)) {
       ++trouble.skipped;
-      continue;
+      return true;
     }
     float f = 0.0f, phase = 0.0f;
     fcalc1_n_(run, o.h, o.k, o.l, f, phase);
-    if (run.ierr == 1) return;
+    if (run.ierr == 1) return false;
     const ReferenceTerms r = neutron_reference(p, o.value, o.theta, f, chuk);
     if (r.counted) {
       sc.i0_sum += r.i0;
       ++sc.nref;
     }
     run.list(neutron_reference_line(o.h, o.k, o.l, r, p));
-  }
+    return true;
+  });
+  if (!completed) return;
   list_read_trouble(run, trouble);
 
   if (sums.steps == 0) {

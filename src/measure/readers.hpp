@@ -15,6 +15,7 @@
 #pragma once
 
 #include <string>
+#include <functional>
 #include <string_view>
 
 #include "scan/run.hpp"
@@ -78,6 +79,13 @@ struct ReadTrouble {
   int skipped = 0;       // lines that could not be read as numbers, or unusable records
   int stopped_at = 0;    // line (1-based) of a damaged record that ended the reading; 0: none
 };
+
+// Reads a ".obs" list (unit 11) to its end.  Lines with the primary indices
+// are scan steps (uncertainty 0); every other readable line goes to
+// reference, which returns false when the run must end (then so does this).
+// Unreadable lines are counted in trouble, blank lines skipped.
+bool read_obs_list(Run& run, StepSums& sums, ReadTrouble& trouble, bool with_pol,
+                   const std::function<bool(const ObsLine&)>& reference);
 
 // Writes the notes of a damaged file (nothing when all went well).
 void list_read_trouble(Run& run, const ReadTrouble& trouble);

@@ -85,6 +85,26 @@ ObsRead parse_obs_line(std::string_view record, bool with_pol, ObsLine& out) {
   return ObsRead::line;
 }
 
+bool read_obs_list(Run& run, StepSums& sums, ReadTrouble& trouble, bool with_pol,
+                   const std::function<bool(const ObsLine&)>& reference) {
+  const Params& p = run.par;
+  std::string rec;
+  while (run.io.scan.next(rec)) {
+    ObsLine o;
+    const ObsRead st = parse_obs_line(rec, with_pol, o);
+    if (st == ObsRead::blank) continue;
+    if (st == ObsRead::unreadable) {
+      ++trouble.skipped;
+      continue;
+    }
+    if (o.h == p.h && o.k == p.k && o.l == p.l)
+      store_primary_step(run, sums, o.psi, o.value, 0.0f);
+    else if (!reference(o))
+      return false;
+  }
+  return true;
+}
+
 void list_read_trouble(Run& run, const ReadTrouble& trouble) {
   if (trouble.skipped > 0)
     run.list(I(trouble.skipped, 7) + " line(s) of the scan file could not be used and were skipped");
