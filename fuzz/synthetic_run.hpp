@@ -5,6 +5,8 @@
 // first byte chooses between an ".obs" list and diffractometer output.
 #pragma once
 
+#include <cmath>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -87,5 +89,15 @@ struct SyntheticRun {
     run.ierr = 0;  // without tables the readers end at the first reference
   }
 };
+
+// What every reader must leave, whatever it read: the grid keeps its size
+// and every stored value is a number.  A breach stops the fuzzer.
+inline void check_measured_results(const Run& run) {
+  const auto& m = run.sc.aintm;
+  if (m.size() != 3601) __builtin_trap();
+  for (float v : m)
+    if (!std::isfinite(v)) __builtin_trap();
+  if (!std::isfinite(run.sc.omax) || !std::isfinite(run.sc.omin)) __builtin_trap();
+}
 
 }  // namespace korva::fuzz
