@@ -6,6 +6,7 @@
 
 #include "crystal/scattering_tables.hpp"
 #include "crystal/structure_factor.hpp"
+#include "crystal/xray.hpp"
 #include "support/format.hpp"
 
 namespace korva {
@@ -31,14 +32,7 @@ void upform_n_(Run& run, int m) {
 void fcalc1_n_(Run& run, int h, int k, int l, float& f, float& phi) {
   std::vector<std::string> messages;
   const StructureFactor sf = structure_factor_neutron(run.cr, h, k, l, &messages);
-  for (const std::string& record : messages) run.list(record);
-  if (sf.failed) {
-    run.ierr = 1;
-    return;
-  }
-  f = sf.f;
-  phi = sf.phi;
-  run.cr.fcalc_im = sf.im;
+  take_structure_factor(run, sf, messages, f, phi);
 }
 
 void mue_n_(Run& run, float v, int nf, float& density) {

@@ -51,6 +51,11 @@ void upform_(Run& run, int m) {
 void fcalc1_(Run& run, int h, int k, int l, float stl, float& f, float& phi) {
   std::vector<std::string> messages;
   const StructureFactor sf = structure_factor_xray(run.cr, h, k, l, stl, &messages);
+  take_structure_factor(run, sf, messages, f, phi);
+}
+
+void take_structure_factor(Run& run, const StructureFactor& sf, const std::vector<std::string>& messages,
+                           float& f, float& phi) {
   for (const std::string& record : messages) run.list(record);
   if (sf.failed) {
     run.ierr = 1;

@@ -40,15 +40,22 @@ float reflecting_blocks(const Params& p) {
   return t;
 }
 
-ReferenceTerms tube_reference(const Params& p, float value, float theta, float f, float astar,
-                              const ExtinctionFn& chuk) {
+// What every reference reflection starts from: its measurement, structure
+// factor, absorption and Lorentz factor 1 / sin 2theta.
+static ReferenceTerms measured_terms(float value, float theta, float f, float astar) {
   ReferenceTerms r;
   r.theta = theta;
   r.value = value;
   r.f = f;
   r.astar = astar;
+  r.lorentz = 1.0f / std::sin(2.0f * theta * kDeg);
+  return r;
+}
+
+ReferenceTerms tube_reference(const Params& p, float value, float theta, float f, float astar,
+                              const ExtinctionFn& chuk) {
+  ReferenceTerms r = measured_terms(value, theta, f, astar);
   const float two_theta = 2.0f * theta * kDeg;
-  r.lorentz = 1.0f / std::sin(two_theta);
   const float c = std::cos(two_theta);
   const float c2 = c * c;
   const float pm = p.cad_pm;
@@ -66,13 +73,8 @@ ReferenceTerms tube_reference(const Params& p, float value, float theta, float f
 
 ReferenceTerms synchrotron_reference(const Params& p, float value, float theta, float pol, float f,
                                      float astar, const ExtinctionFn& chuk) {
-  ReferenceTerms r;
-  r.theta = theta;
-  r.value = value;
-  r.f = f;
-  r.astar = astar;
+  ReferenceTerms r = measured_terms(value, theta, f, astar);
   const float two_theta = 2.0f * theta * kDeg;
-  r.lorentz = 1.0f / std::sin(two_theta);
   const float u = std::cos(two_theta);
   r.p = ((1.0f + pol) + (1.0f - pol) * u * u) / 2.0f;
   const float kf = p.scale_k * f;
@@ -89,13 +91,8 @@ ReferenceTerms synchrotron_reference(const Params& p, float value, float theta, 
 
 ReferenceTerms neutron_reference(const Params& p, float value, float theta, float f,
                                  const ExtinctionFn& chuk) {
-  ReferenceTerms r;
-  r.theta = theta;
-  r.value = value;
-  r.f = f;
-  r.astar = 1.0f;
+  ReferenceTerms r = measured_terms(value, theta, f, 1.0f);  // no absorption for neutrons
   r.p = 1.0f;
-  r.lorentz = 1.0f / std::sin(2.0f * theta * kDeg);
   const float kf = p.scale_k * f;
   r.y = component_extinction(p, chuk, kf, 1.0f, theta);
   r.tee = (4.0f / 3.0f) * (p.radius * 1.0e-4f);
