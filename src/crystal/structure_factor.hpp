@@ -4,6 +4,8 @@
 // the error flag.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,31 @@ struct StructureFactor {
   float phi = 0.0f;  // phase, radians
   float im = 0.0f;   // imaginary part
   bool failed = false;  // a temperature factor above 1: f and phi are not valid
+  float re = 0.0f;      // real part
 };
+
+// The atom list laid out for the lane kernels, built once for a crystal and
+// shared by all its structure factors: atoms grouped by their set of betas,
+// each group padded to whole lanes (no groups: every atom its own factors).
+struct AtomLayout {
+  std::array<std::vector<float>, 3> x;   // coordinates of each slot
+  std::array<std::vector<float>, 6> bt;  // betas of each slot
+  std::vector<int> atom;                 // atom of each slot, -1 for padding
+  std::vector<std::size_t> slot;         // slot of each atom
+  struct Group {
+    std::size_t begin, end;
+    std::array<float, 6> bt;
+  };
+  std::vector<Group> groups;
+};
+
+AtomLayout atom_layout(const std::vector<Atom>& atoms);
+
+// The structure factors below with the layout of cr.atoms already made.
+StructureFactor structure_factor_xray(const Crystal& cr, const AtomLayout& lay, int h, int k, int l, float stl,
+                                      std::vector<std::string>* messages);
+StructureFactor structure_factor_neutron(const Crystal& cr, const AtomLayout& lay, int h, int k, int l,
+                                         std::vector<std::string>* messages);
 
 // X-ray structure factor of h k l at sin(theta)/lambda = stl.  The listing
 // records the computation produces (temperature-parameter warnings and the

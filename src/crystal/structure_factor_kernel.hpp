@@ -15,6 +15,10 @@ namespace korva {
 // fit of ln f above it.  May be negative; the structure factor clamps.
 float xray_form_factor(const ScatteringType& type, float stl);
 
+// The phase of re + i im as the structure factor reports it: atan2 lifted
+// into -0.001 .. 2 pi, and exact values where re or im is zero.
+float structure_factor_phase(float re, float im);
+
 // The same structure factors as structure_factor_xray / _neutron, always
 // summed with the operators in the outer loop and the atoms in the inner
 // one.  This order decides which temperature-parameter messages are written

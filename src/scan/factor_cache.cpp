@@ -1,6 +1,9 @@
 #include "scan/factor_cache.hpp"
 
+#include <cmath>
 #include <utility>
+
+#include "crystal/structure_factor_kernel.hpp"
 
 namespace korva {
 namespace {
@@ -28,6 +31,8 @@ std::uint64_t FactorCache::key(const std::array<int, 3>& hkl) {
          (static_cast<std::uint64_t>(hkl[2] + kOffset) & kMask);
 }
 
+std::uint64_t FactorCache::orbit_key(const std::array<int, 3>& rep) { return key(rep) | kOrbitBit; }
+
 std::size_t FactorCache::slot_of(std::uint64_t stored) const {
   const std::size_t mask = keys_.size() - 1;
   std::size_t i = static_cast<std::size_t>(mix(stored)) & mask;
@@ -39,7 +44,12 @@ bool FactorCache::find(std::uint64_t key, StructureFactor& sf, const std::vector
   if (keys_.empty()) return false;
   const std::size_t i = slot_of(key + 1);
   if (keys_[i] == 0) return false;
-  sf = StructureFactor{values_[i].f, values_[i].phi, 0.0f, false};
+  const Value v = values_[i];
+  if (key & kOrbitBit) {
+    sf = StructureFactor{std::sqrt(v.a * v.a + v.b * v.b), structure_factor_phase(v.a, v.b), v.b, false, v.a};
+  } else {
+    sf = StructureFactor{v.a, v.b, 0.0f, false};
+  }
   notes = nullptr;
   if (!extra_.empty()) {
     if (auto it = extra_.find(key); it != extra_.end()) {
@@ -73,7 +83,7 @@ void FactorCache::insert(std::uint64_t key, const StructureFactor& sf, std::vect
   const std::size_t i = slot_of(key + 1);
   if (keys_[i] != 0) return;
   keys_[i] = key + 1;
-  values_[i] = Value{sf.f, sf.phi};
+  values_[i] = key & kOrbitBit ? Value{sf.re, sf.im} : Value{sf.f, sf.phi};
   ++count_;
   if (sf.failed || !notes.empty()) extra_[key] = Extra{sf.failed, std::move(notes)};
 }

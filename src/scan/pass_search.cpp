@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "scan/line_shape.hpp"
@@ -62,15 +63,25 @@ struct Row {
 // Factors a thread computed during a batch, until they go to the cache.
 using LocalFactors = std::unordered_map<std::uint64_t, LocalFactor>;
 
-Factor factor(const FactorCache& cache, LocalFactors& local, const StructureFactorSource& source,
-              const std::array<int, 3>& hkl, double norm2) {
-  const std::uint64_t key = FactorCache::key(hkl);
+// What the search needs to obtain a structure factor.
+struct FactorSupply {
+  const StructureFactorSource& source;
+  const ReflectionSymmetry& orbits;
+  const std::array<std::array<double, 3>, 3>& metric;
+};
+
+float stl_of(double norm2) { return static_cast<float>(std::sqrt(norm2) / 2.0); }
+
+// The factor under key from the cache or the thread's own, computed by
+// compute(notes) when neither has it.
+template <class Compute>
+Factor stored_factor(const FactorCache& cache, LocalFactors& local, std::uint64_t key, Compute compute) {
   Factor f;
   if (cache.find(key, f.sf, f.notes)) return f;
   auto it = local.find(key);
   if (it == local.end()) {
     LocalFactor lf;
-    lf.sf = source(hkl[0], hkl[1], hkl[2], static_cast<float>(std::sqrt(norm2) / 2.0), &lf.notes);
+    lf.sf = compute(&lf.notes);
     it = local.emplace(key, std::move(lf)).first;
   }
   f.sf = it->second.sf;
@@ -78,9 +89,32 @@ Factor factor(const FactorCache& cache, LocalFactors& local, const StructureFact
   return f;
 }
 
+// The factor of hkl: derived from its orbit's representative where there
+// are orbits, computed on its own where there are none or where the
+// representative's computation wrote to the listing (the reflection's own
+// computation then writes what it would have written, with its own indices).
+Factor factor(const FactorCache& cache, LocalFactors& local, const FactorSupply& supply,
+              const std::array<int, 3>& hkl, double norm2) {
+  if (supply.orbits.usable()) {
+    const OrbitPlace place = orbit_place(supply.orbits, hkl);
+    const Hkl& r = place.rep;
+    const Factor rep = stored_factor(cache, local, FactorCache::orbit_key(r), [&](std::vector<std::string>* notes) {
+      return supply.source(r[0], r[1], r[2], stl_of(metric_norm2(supply.metric, r[0], r[1], r[2])), notes);
+    });
+    if (!rep.notes && !rep.sf.failed) {
+      Factor f;
+      f.sf = derive_from_representative(supply.orbits, place, hkl, rep.sf);
+      return f;
+    }
+  }
+  return stored_factor(cache, local, FactorCache::key(hkl), [&](std::vector<std::string>* notes) {
+    return supply.source(hkl[0], hkl[1], hkl[2], stl_of(norm2), notes);
+  });
+}
+
 // Reads the run and the cache, writes only its row and its thread's factors.
 void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection& prim,
-                const StructureFactorSource& source, const FactorCache& cache, int hg, int kg, LocalFactors& local,
+                const FactorSupply& supply, const FactorCache& cache, int hg, int kg, LocalFactors& local,
                 Row& row) {
   const float psia = run.par.psia, psie = run.par.psie;
   EventGeometry ev;
@@ -91,8 +125,8 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
     if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
     Candidate c;
     c.ev = ev;
-    c.fg = factor(cache, local, source, ev.g, ev.g2);
-    c.fc = factor(cache, local, source, ev.c, ev.c2);
+    c.fg = factor(cache, local, supply, ev.g, ev.g2);
+    c.fc = factor(cache, local, supply, ev.c, ev.c2);
     // With both factors zero neither path carries intensity: at peak 0 the
     // event is neither printed nor simulated (unless drumin < 0 lets every
     // event into the scan).
@@ -186,13 +220,18 @@ void add_to_scan(std::vector<float>& aint, const ScanGrid& grid, const std::vect
 
 StructureFactorSource crystal_structure_factors(const Run& run) {
   const Crystal* cr = &run.cr;
+  auto lay = std::make_shared<const AtomLayout>(atom_layout(cr->atoms));
   if (run.par.idesy == kNeutrons)
-    return [cr](int h, int k, int l, float, std::vector<std::string>* messages) {
-      return structure_factor_neutron(*cr, h, k, l, messages);
+    return [cr, lay](int h, int k, int l, float, std::vector<std::string>* messages) {
+      return structure_factor_neutron(*cr, *lay, h, k, l, messages);
     };
-  return [cr](int h, int k, int l, float stl, std::vector<std::string>* messages) {
-    return structure_factor_xray(*cr, h, k, l, stl, messages);
+  return [cr, lay](int h, int k, int l, float stl, std::vector<std::string>* messages) {
+    return structure_factor_xray(*cr, *lay, h, k, l, stl, messages);
   };
+}
+
+ReflectionSymmetry crystal_orbits(const Run& run) {
+  return reflection_symmetry(run.cr, run.par.idesy == kNeutrons || without_anomalous_dispersion(run.cr));
 }
 
 int threads_from_environment() {
@@ -210,6 +249,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
   const Params& p = run.par;
   const StructureFactorSource source =
       options.structure_factor ? options.structure_factor : crystal_structure_factors(run);
+  const FactorSupply supply{source, options.orbits, geo.metric};
   const int threads = std::max(1, options.threads);
   const bool simulate = p.zsw1 > 0.0f && !run.sc.aint.empty();
   ScanGrid grid{p.psia, p.zsw(), static_cast<int>(run.sc.aint.size()) - 1};
@@ -232,7 +272,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     std::vector<Row> rows(static_cast<std::size_t>(n));
     parallel_for(threads, n, [&](int i, int worker) {
       const long long r = first + i;
-      search_row(run, geo, prim, source, cache, static_cast<int>(r / ncol) - geo.hmax,
+      search_row(run, geo, prim, supply, cache, static_cast<int>(r / ncol) - geo.hmax,
                  static_cast<int>(r % ncol) - geo.kmax, local[static_cast<std::size_t>(worker)],
                  rows[static_cast<std::size_t>(i)]);
     });

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "crystal/reflection_symmetry.hpp"
 #include "crystal/structure_factor.hpp"
 #include "scan/event_search.hpp"
 #include "scan/factor_cache.hpp"
@@ -29,9 +30,16 @@ using StructureFactorSource =
 // The kernel that fits the radiation of the run.
 StructureFactorSource crystal_structure_factors(const Run& run);
 
+// The symmetry orbits of the run's reflections (none when the operators do
+// not form a group of the crystal).
+ReflectionSymmetry crystal_orbits(const Run& run);
+
 struct SearchOptions {
   int threads = 1;
-  StructureFactorSource structure_factor;  // empty: crystal_structure_factors(run)
+  // Empty: crystal_structure_factors(run), and compute_passes_with computes
+  // one factor per orbit of crystal_orbits(run).
+  StructureFactorSource structure_factor;
+  ReflectionSymmetry orbits;  // used by search_pass when usable
 };
 
 // Threads for the search: KORVA_THREADS when set to a positive number, else

@@ -10,7 +10,12 @@
 
 namespace korva {
 
-bool compute_passes_with(Run& run, const SearchOptions& options) {
+bool compute_passes_with(Run& run, const SearchOptions& given) {
+  SearchOptions options = given;
+  if (!options.structure_factor) {
+    options.structure_factor = crystal_structure_factors(run);
+    options.orbits = crystal_orbits(run);
+  }
   const Params& p = run.par;
   ScanState& sc = run.sc;
   const bool tube = p.idesy == kTube;

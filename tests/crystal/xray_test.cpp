@@ -182,7 +182,9 @@ TEST(StructureFactor, AcentricAnisotropicCrystalAgreesWithTheDoublePrecisionSum)
   }
 }
 
-TEST(StructureFactor, AtomByAtomSumGivesTheSameFloatsAsTheOperatorMajorLoop) {
+// The lane kernel and the operator-major loop differ only in the last bits
+// of the cosine and sine.
+TEST(StructureFactor, LaneKernelAgreesWithTheOperatorMajorLoop) {
   Monoclinic mono;
   RockSalt nacl;
   for (const Crystal* cr : {&mono.m.run.cr, &nacl.m.run.cr}) {
@@ -192,9 +194,9 @@ TEST(StructureFactor, AtomByAtomSumGivesTheSameFloatsAsTheOperatorMajorLoop) {
           const float stl = 0.07f * std::sqrt(float(h * h + k * k + l * l));
           const StructureFactor fast = structure_factor_xray(*cr, h, k, l, stl, nullptr);
           const StructureFactor ordered = structure_factor_xray_ordered(*cr, h, k, l, stl, nullptr);
-          EXPECT_EQ(fast.f, ordered.f);
-          EXPECT_EQ(fast.phi, ordered.phi);
-          EXPECT_EQ(fast.im, ordered.im);
+          EXPECT_NEAR(fast.f, ordered.f, 1e-5f * ordered.f + 1e-5f);
+          EXPECT_NEAR(fast.im, ordered.im, 1e-5f * ordered.f + 1e-5f);
+          if (ordered.f > 0.01f) EXPECT_LT(test::phase_distance(fast.phi, ordered.phi), 1e-5);
         }
   }
 }
