@@ -21,11 +21,11 @@ struct Avx2 {
   static type mul(type a, type b) { return _mm256_mul_ps(a, b); }
   static type neg(type a) { return _mm256_xor_ps(a, _mm256_set1_ps(-0.0f)); }
   static void sincos(type v, type& s, type& c) {
-    const Sleef___m256_2 r = Sleef_sincosf8_u10avx2(v);
+    const Sleef___m256_2 r = Sleef_sincosf8_u35avx2(v);
     s = r.x;
     c = r.y;
   }
-  static type cos(type v) { return Sleef_cosf8_u10avx2(v); }
+  static type cos(type v) { return Sleef_cosf8_u35avx2(v); }
   static type exp(type v) { return Sleef_expf8_u10avx2(v); }
   static bool any_negative(type v) {
     return _mm256_movemask_ps(_mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_LT_OQ)) != 0;

@@ -197,12 +197,25 @@ ReflectionSymmetry reflection_symmetry(const Crystal& cr, bool friedel) {
 }
 
 OrbitPlace orbit_place(const ReflectionSymmetry& sym, const Hkl& h) {
+  // The images compared one index at a time: the later indices only for
+  // the operators still level with the best.
   OrbitPlace best;
-  for (std::size_t n = 0; n < sym.ops.size(); ++n) {
-    const Hkl img = apply(sym.ops[n].r, h);
-    if (n == 0 || img > best.rep) {
+  const std::size_t n = sym.ops.size();
+  int first[2 * 2 * kMaxOperators];
+  int top = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& r = sym.ops[i].r;
+    first[i] = h[0] * r[0][0] + h[1] * r[1][0] + h[2] * r[2][0];
+    if (i == 0 || first[i] > top) top = first[i];
+  }
+  bool found = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (first[i] != top) continue;
+    const Hkl img = apply(sym.ops[i].r, h);
+    if (!found || img > best.rep) {
       best.rep = img;
-      best.op = static_cast<int>(n);
+      best.op = static_cast<int>(i);
+      found = true;
     }
   }
   return best;

@@ -10,15 +10,6 @@ namespace {
 
 constexpr std::size_t kFirstSlots = std::size_t{1} << 16;
 
-std::uint64_t mix(std::uint64_t x) {
-  x ^= x >> 30;
-  x *= 0xbf58476d1ce4e5b9ULL;
-  x ^= x >> 27;
-  x *= 0x94d049bb133111ebULL;
-  x ^= x >> 31;
-  return x;
-}
-
 }  // namespace
 
 FactorCache::FactorCache(std::size_t max_slots) : max_slots_(max_slots < kFirstSlots ? kFirstSlots : max_slots) {}
@@ -34,22 +25,17 @@ std::uint64_t FactorCache::key(const std::array<int, 3>& hkl) {
 std::uint64_t FactorCache::orbit_key(const std::array<int, 3>& rep) { return key(rep) | kOrbitBit; }
 
 std::size_t FactorCache::slot_of(std::uint64_t stored) const {
-  const std::size_t mask = keys_.size() - 1;
+  const std::size_t mask = slots_.size() - 1;
   std::size_t i = static_cast<std::size_t>(mix(stored)) & mask;
-  while (keys_[i] != 0 && keys_[i] != stored) i = (i + 1) & mask;
+  while (slots_[i].key != 0 && slots_[i].key != stored) i = (i + 1) & mask;
   return i;
 }
 
 bool FactorCache::find(std::uint64_t key, StructureFactor& sf, const std::vector<std::string>*& notes) const {
-  if (keys_.empty()) return false;
-  const std::size_t i = slot_of(key + 1);
-  if (keys_[i] == 0) return false;
-  const Value v = values_[i];
-  if (key & kOrbitBit) {
-    sf = StructureFactor{std::sqrt(v.a * v.a + v.b * v.b), structure_factor_phase(v.a, v.b), v.b, false, v.a};
-  } else {
-    sf = StructureFactor{v.a, v.b, 0.0f, false};
-  }
+  if (slots_.empty()) return false;
+  const Slot& s = slots_[slot_of(key + 1)];
+  if (s.key == 0) return false;
+  sf = unpack(s);
   notes = nullptr;
   if (!extra_.empty()) {
     if (auto it = extra_.find(key); it != extra_.end()) {
@@ -61,31 +47,58 @@ bool FactorCache::find(std::uint64_t key, StructureFactor& sf, const std::vector
 }
 
 void FactorCache::grow() {
-  std::vector<std::uint64_t> old_keys = std::move(keys_);
-  std::vector<Value> old_values = std::move(values_);
-  const std::size_t n = old_keys.empty() ? kFirstSlots : 2 * old_keys.size();
-  keys_.assign(n, 0);
-  values_.assign(n, Value{0.0f, 0.0f});
-  for (std::size_t i = 0; i < old_keys.size(); ++i) {
-    if (old_keys[i] == 0) continue;
-    const std::size_t j = slot_of(old_keys[i]);
-    keys_[j] = old_keys[i];
-    values_[j] = old_values[i];
+  std::vector<Slot> old = std::move(slots_);
+  const std::size_t n = old.empty() ? kFirstSlots : 2 * old.size();
+  slots_.assign(n, Slot{0, 0.0f, 0.0f});
+  for (const Slot& s : old)
+    if (s.key != 0) slots_[slot_of(s.key)] = s;
+}
+
+void FactorCache::put(const Slot& slot, Extra* extra) {
+  // At most 70 % of the slots in use keeps the probe sequences short.
+  if (10 * (count_ + 1) > 7 * slots_.size()) {
+    if (slots_.size() >= max_slots_) return;
+    grow();
   }
+  Slot& s = slots_[slot_of(slot.key)];
+  if (s.key != 0) return;
+  s = slot;
+  ++count_;
+  if (extra) extra_[slot.key - 1] = std::move(*extra);
+}
+
+FactorCache::Slot FactorCache::pack(std::uint64_t key, const StructureFactor& sf) {
+  if (key & kOrbitBit) return Slot{key + 1, sf.re, sf.im};
+  return Slot{key + 1, sf.f, sf.phi};
+}
+
+StructureFactor FactorCache::unpack(const Slot& s) {
+  if ((s.key - 1) & kOrbitBit)
+    return StructureFactor{std::sqrt(s.a * s.a + s.b * s.b), structure_factor_phase(s.a, s.b), s.b, false, s.a};
+  return StructureFactor{s.a, s.b, 0.0f, false};
+}
+
+StructureFactor FactorCache::as_kept(std::uint64_t key, const StructureFactor& sf) {
+  StructureFactor out = unpack(pack(key, sf));
+  out.failed = sf.failed;
+  return out;
 }
 
 void FactorCache::insert(std::uint64_t key, const StructureFactor& sf, std::vector<std::string>&& notes) {
-  // At most 70 % of the slots in use keeps the probe sequences short.
-  if (10 * (count_ + 1) > 7 * keys_.size()) {
-    if (keys_.size() >= max_slots_) return;
-    grow();
+  Extra extra{sf.failed, std::move(notes)};
+  put(pack(key, sf), extra.failed || !extra.notes.empty() ? &extra : nullptr);
+}
+
+void FactorCache::move_into(FactorCache& target) {
+  if (count_ == 0) return;
+  for (Slot& s : slots_) {
+    if (s.key == 0) continue;
+    auto it = extra_.empty() ? extra_.end() : extra_.find(s.key - 1);
+    target.put(s, it == extra_.end() ? nullptr : &it->second);
+    s.key = 0;
   }
-  const std::size_t i = slot_of(key + 1);
-  if (keys_[i] != 0) return;
-  keys_[i] = key + 1;
-  values_[i] = key & kOrbitBit ? Value{sf.re, sf.im} : Value{sf.f, sf.phi};
-  ++count_;
-  if (sf.failed || !notes.empty()) extra_[key] = Extra{sf.failed, std::move(notes)};
+  extra_.clear();
+  count_ = 0;
 }
 
 }  // namespace korva

@@ -2,7 +2,7 @@
 // again (as H - G of another event, or in the second wavelength pass), or
 // for the representatives of symmetry orbits.
 //
-// An open-addressing table of 16 bytes an entry, grown by doubling up to a
+// An open-addressing table of 16-byte slots, grown by doubling up to a
 // fixed number of slots; beyond that nothing more is kept and the search
 // simply computes again.  With 2^23 slots (128 MB) it holds 5.8 million
 // entries: every orbit of a protein-size cell, or every reflection of one
@@ -36,27 +36,52 @@ class FactorCache {
   // records (null when there were none).
   bool find(std::uint64_t key, StructureFactor& sf, const std::vector<std::string>*& notes) const;
 
+  // The factor as find gives it back once it is kept: a representative's f
+  // and phi recomputed from re and im, a reflection's without re and im.
+  static StructureFactor as_kept(std::uint64_t key, const StructureFactor& sf);
+
+  // Starts loading the slot where find(key) begins to look.
+  void prefetch(std::uint64_t key) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[mix(key + 1) & (slots_.size() - 1)]);
+  }
+
   // Keeps a factor (and its records) while there is room; an entry already
   // there stays as it is.
   void insert(std::uint64_t key, const StructureFactor& sf, std::vector<std::string>&& notes);
 
+  // Hands every entry to target (as insert would) and empties this table,
+  // which keeps its slots for the next use.
+  void move_into(FactorCache& target);
+
   std::size_t size() const { return count_; }
-  std::size_t slots() const { return keys_.size(); }
+  std::size_t slots() const { return slots_.size(); }
 
  private:
   static constexpr std::uint64_t kOrbitBit = std::uint64_t{1} << 63;
-  struct Value {
-    float a, b;  // f and phi, or re and im of a representative
+  // Key and value side by side: one cache line per lookup.
+  struct Slot {
+    std::uint64_t key;  // key + 1; 0 marks an empty slot
+    float a, b;         // f and phi, or re and im of a representative
   };
   struct Extra {
     bool failed = false;
     std::vector<std::string> notes;
   };
+  static std::uint64_t mix(std::uint64_t x) {
+    x ^= x >> 30;
+    x *= 0xbf58476d1ce4e5b9ULL;
+    x ^= x >> 27;
+    x *= 0x94d049bb133111ebULL;
+    x ^= x >> 31;
+    return x;
+  }
+  static Slot pack(std::uint64_t key, const StructureFactor& sf);
+  static StructureFactor unpack(const Slot& slot);
   std::size_t slot_of(std::uint64_t stored) const;
   void grow();
+  void put(const Slot& slot, Extra* extra);
 
-  std::vector<std::uint64_t> keys_;  // key + 1; 0 marks an empty slot
-  std::vector<Value> values_;
+  std::vector<Slot> slots_;
   std::unordered_map<std::uint64_t, Extra> extra_;  // failures and records
   std::size_t count_ = 0;
   std::size_t max_slots_;

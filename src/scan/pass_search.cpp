@@ -48,20 +48,19 @@ struct Candidate {
   EventIntensity in;
 };
 
-// A factor computed while searching a slab.
-struct LocalFactor {
-  StructureFactor sf;
-  std::vector<std::string> notes;
-};
-
 // The points of one row (hG, kG) of the enumeration.
 struct Row {
   std::vector<Candidate> candidates;
   long long points = 0;
 };
 
-// Factors a thread computed during a batch, until they go to the cache.
-using LocalFactors = std::unordered_map<std::uint64_t, LocalFactor>;
+// Factors a thread computed during a batch, until they go to the cache:
+// a table without a size limit (a batch bounds it), so that every factor
+// and its records stay in place until the batch has been written.
+class LocalFactors : public FactorCache {
+ public:
+  LocalFactors() : FactorCache(std::size_t{1} << 40) {}
+};
 
 // What the search needs to obtain a structure factor.
 struct FactorSupply {
@@ -77,15 +76,15 @@ float stl_of(double norm2) { return static_cast<float>(std::sqrt(norm2) / 2.0); 
 template <class Compute>
 Factor stored_factor(const FactorCache& cache, LocalFactors& local, std::uint64_t key, Compute compute) {
   Factor f;
-  if (cache.find(key, f.sf, f.notes)) return f;
-  auto it = local.find(key);
-  if (it == local.end()) {
-    LocalFactor lf;
-    lf.sf = compute(&lf.notes);
-    it = local.emplace(key, std::move(lf)).first;
-  }
-  f.sf = it->second.sf;
-  if (!it->second.notes.empty()) f.notes = &it->second.notes;
+  if (cache.find(key, f.sf, f.notes) || local.find(key, f.sf, f.notes)) return f;
+  std::vector<std::string> notes;
+  const StructureFactor sf = compute(&notes);
+  // What a later lookup will give, so that the first use of a factor does
+  // not differ from the others; records stay with the table.
+  const bool extra = sf.failed || !notes.empty();
+  local.insert(key, sf, std::move(notes));
+  if (extra) local.find(key, f.sf, f.notes);
+  else f.sf = FactorCache::as_kept(key, sf);
   return f;
 }
 
@@ -93,21 +92,19 @@ Factor stored_factor(const FactorCache& cache, LocalFactors& local, std::uint64_
 // are orbits, computed on its own where there are none or where the
 // representative's computation wrote to the listing (the reflection's own
 // computation then writes what it would have written, with its own indices).
+// Either way it is kept under its own key, which spares the next lookup the
+// search for the representative.
 Factor factor(const FactorCache& cache, LocalFactors& local, const FactorSupply& supply,
               const std::array<int, 3>& hkl, double norm2) {
-  if (supply.orbits.usable()) {
-    const OrbitPlace place = orbit_place(supply.orbits, hkl);
-    const Hkl& r = place.rep;
-    const Factor rep = stored_factor(cache, local, FactorCache::orbit_key(r), [&](std::vector<std::string>* notes) {
-      return supply.source(r[0], r[1], r[2], stl_of(metric_norm2(supply.metric, r[0], r[1], r[2])), notes);
-    });
-    if (!rep.notes && !rep.sf.failed) {
-      Factor f;
-      f.sf = derive_from_representative(supply.orbits, place, hkl, rep.sf);
-      return f;
-    }
-  }
   return stored_factor(cache, local, FactorCache::key(hkl), [&](std::vector<std::string>* notes) {
+    if (supply.orbits.usable()) {
+      const OrbitPlace place = orbit_place(supply.orbits, hkl);
+      const Hkl& r = place.rep;
+      const Factor rep = stored_factor(cache, local, FactorCache::orbit_key(r), [&](std::vector<std::string>* n) {
+        return supply.source(r[0], r[1], r[2], stl_of(metric_norm2(supply.metric, r[0], r[1], r[2])), n);
+      });
+      if (!rep.notes && !rep.sf.failed) return derive_from_representative(supply.orbits, place, hkl, rep.sf);
+    }
     return supply.source(hkl[0], hkl[1], hkl[2], stl_of(norm2), notes);
   });
 }
@@ -125,14 +122,24 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
     if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
     Candidate c;
     c.ev = ev;
-    c.fg = factor(cache, local, supply, ev.g, ev.g2);
-    c.fc = factor(cache, local, supply, ev.c, ev.c2);
+    row.candidates.push_back(c);
+  }
+  // The lookups of a whole row are started together: a large table is
+  // bound by the memory latency of each one.
+  for (const Candidate& c : row.candidates) {
+    for (const auto& hkl : {c.ev.g, c.ev.c}) {
+      cache.prefetch(FactorCache::key(hkl));
+      local.prefetch(FactorCache::key(hkl));
+    }
+  }
+  for (Candidate& c : row.candidates) {
+    c.fg = factor(cache, local, supply, c.ev.g, c.ev.g2);
+    c.fc = factor(cache, local, supply, c.ev.c, c.ev.c2);
     // With both factors zero neither path carries intensity: at peak 0 the
     // event is neither printed nor simulated (unless drumin < 0 lets every
     // event into the scan).
     const bool dark = c.fg.sf.f <= kFZero && c.fc.sf.f <= kFZero && run.par.drumin >= 0.0f;
-    if (!c.fg.sf.failed && !c.fc.sf.failed && !dark) c.in = event_intensity(run, prim, geo, ev, c.fg.sf, c.fc.sf);
-    row.candidates.push_back(c);
+    if (!c.fg.sf.failed && !c.fc.sf.failed && !dark) c.in = event_intensity(run, prim, geo, c.ev, c.fg.sf, c.fc.sf);
   }
 }
 
@@ -313,10 +320,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     add_to_scan(run.sc.aint, grid, adds, threads);
 
     // Keep the new factors for later events while there is room.
-    for (LocalFactors& factors : local) {
-      for (auto& [key, lf] : factors) cache.insert(key, lf.sf, std::move(lf.notes));
-      factors.clear();
-    }
+    for (LocalFactors& factors : local) factors.move_into(cache);
   }
   return true;
 }
