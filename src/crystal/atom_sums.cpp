@@ -70,31 +70,26 @@ struct Scalar {
 }  // namespace
 }  // namespace lanes
 
-bool lane_temperature_factors(const AtomLaneArrays& atoms, const LaneOperator* ops, int ns, float* t) {
+std::vector<LaneKernels> lane_kernels() {
+  std::vector<LaneKernels> out;
 #if defined(__x86_64__)
-  if (lanes::have_avx2()) return lanes::temperature_factors_avx2(atoms, ops, ns, t);
-  return lanes::temperature_factors<lanes::Sse2>(atoms, ops, ns, t);
+  if (lanes::have_avx2()) out.push_back({"avx2", lanes::temperature_factors_avx2, lanes::operator_sums_avx2});
+  out.push_back({"sse2", lanes::temperature_factors<lanes::Sse2>, lanes::operator_sums<lanes::Sse2>});
 #else
-  return lanes::temperature_factors<lanes::Scalar>(atoms, ops, ns, t);
+  out.push_back({"scalar", lanes::temperature_factors<lanes::Scalar>, lanes::operator_sums<lanes::Scalar>});
 #endif
+  return out;
+}
+
+bool lane_temperature_factors(const AtomLaneArrays& atoms, const LaneOperator* ops, int ns, float* t) {
+  static const LaneKernels best = lane_kernels().front();
+  return best.temperature_factors(atoms, ops, ns, t);
 }
 
 void lane_operator_sums(const AtomLaneArrays& atoms, const LaneOperator* ops, int ns, const float* t,
                         std::size_t t_stride, bool sine, float* a, float* b) {
-#if defined(__x86_64__)
-  if (lanes::have_avx2()) return lanes::operator_sums_avx2(atoms, ops, ns, t, t_stride, sine, a, b);
-  lanes::operator_sums<lanes::Sse2>(atoms, ops, ns, t, t_stride, sine, a, b);
-#else
-  lanes::operator_sums<lanes::Scalar>(atoms, ops, ns, t, t_stride, sine, a, b);
-#endif
-}
-
-const char* atom_lane_isa() {
-#if defined(__x86_64__)
-  return lanes::have_avx2() ? "avx2" : "sse2";
-#else
-  return "scalar";
-#endif
+  static const LaneKernels best = lane_kernels().front();
+  best.operator_sums(atoms, ops, ns, t, t_stride, sine, a, b);
 }
 
 }  // namespace korva

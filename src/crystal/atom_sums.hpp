@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 namespace korva {
 
@@ -40,7 +41,14 @@ bool lane_temperature_factors(const AtomLaneArrays& atoms, const LaneOperator* o
 void lane_operator_sums(const AtomLaneArrays& atoms, const LaneOperator* ops, int ns, const float* t,
                         std::size_t t_stride, bool sine, float* a, float* b);
 
-// The instruction set the two functions use: "avx2", "sse2" or "scalar".
-const char* atom_lane_isa();
+// The two kernels for one instruction set.  lane_kernels lists those the
+// processor can run, the best first: the one the functions above use.
+struct LaneKernels {
+  const char* isa;  // "avx2", "sse2" or "scalar"
+  bool (*temperature_factors)(const AtomLaneArrays&, const LaneOperator*, int, float*);
+  void (*operator_sums)(const AtomLaneArrays&, const LaneOperator*, int, const float*, std::size_t, bool, float*,
+                        float*);
+};
+std::vector<LaneKernels> lane_kernels();
 
 }  // namespace korva
