@@ -285,6 +285,41 @@ TEST(PassSearch, ResultsDoNotDependOnTheNumberOfThreads) {
   }
 }
 
+// The listing of a run's passes with factors by orbit (the program's way)
+// or each computed on its own (orbits switched off).
+std::string passes_listing(const std::string& input, bool orbits) {
+  Io io;
+  io.in_memory = true;
+  io.input.open_text(input);
+  io.listing.open_memory();
+  Run run(io);
+  chuk1_(run);
+  std::string d2(72, ' '), d1(72, ' ');
+  if (!read_input(run, d2, d1)) return "input failed";
+  SearchOptions opt;
+  opt.threads = 2;
+  if (!orbits) opt.structure_factor = crystal_structure_factors(run);
+  compute_passes_with(run, opt);
+  return testing::without_clock(io.listing.text());
+}
+
+// A reflection whose representative writes temperature messages is computed
+// on its own, so the listing gets its messages with its own indices and in
+// its own order, and the run ends at the same factor.
+TEST(PassSearch, TemperatureMessagesAreThoseOfEachReflection) {
+  for (const char* b33 : {"-1.0e-10", "-0.001"}) {
+    SCOPED_TRACE(b33);
+    const std::string input = std::string("Cubic test\nt.ps\n4.0 4.0 4.0 90 90 90\nCu\n0.14 0.14 150 150 0.0\n") +
+                              "-30 30 10 0 0.0001 0\n221 1 1\nFe\n   1 1. 0.1 0.2 0.3\n0.001 0.002 " + b33 +
+                              " 0 0 0\n 1 1 0 20 0 0 0\n";
+    const std::string with = passes_listing(input, true);
+    const std::string without = passes_listing(input, false);
+    EXPECT_EQ(with, without);
+    EXPECT_NE(with.find(" is not positive definite"), std::string::npos);
+    EXPECT_EQ(with.find(" is greater than 1!") != std::string::npos, std::string(b33) == "-0.001");
+  }
+}
+
 TEST(PassSearch, ThreadCountFromTheEnvironment) {
   const char* saved = std::getenv("KORVA_THREADS");
   const std::string keep = saved ? saved : "";
