@@ -71,6 +71,21 @@ PassGeometry make_pass_geometry(const Params& p, float lambda, float psid) {
   return g;
 }
 
+void set_psi_window(PassGeometry& geo, float psia, float psie) {
+  geo.window_cos = 2.0;
+  // A hundredth of a degree beyond the window covers every rounding of the
+  // solutions and of the window test itself.
+  constexpr double kMargin = 0.01;
+  const double lo = static_cast<double>(psia) - 5.0 - kMargin, hi = static_cast<double>(psie) + 5.0 + kMargin;
+  const double first = geo.wrap_0_360 ? 0.0 : -180.0;
+  // Beyond |psid| = 180 a solution may need more than the one move by 360.
+  if (!(lo > first && hi < first + 360.0 && lo < hi) || std::fabs(geo.psid) > 180.0) return;
+  const double centre = (0.5 * (lo + hi) - geo.psid) / kDegPerRad;
+  geo.window_cos = std::cos(0.5 * (hi - lo) / kDegPerRad);
+  geo.window_c = std::cos(centre);
+  geo.window_s = std::sin(centre);
+}
+
 double normalise_psi(double psi, bool wrap_0_360) {
   if (psi > 180.0) psi -= 360.0;
   else if (psi < -180.0) psi += 360.0;
@@ -94,6 +109,29 @@ bool locate_event(const PassGeometry& geo, int hg, int kg, int lg, EventGeometry
       (gperp2 + geo.rho * geo.rho + axial * axial - geo.inv_lambda2) / (2.0 * geo.rho * gperp);
   if (!(std::fabs(cosx) <= 1.0)) return false;
 
+  // Azimuth of G about H, counted from u.  |G| sin angle(G, H) is g-perp.
+  const auto& m = geo.metric;
+  const auto& u = geo.u;
+  double gu = 0.0;
+  for (int i = 0; i < 3; ++i) gu += (h * m[0][i] + k * m[1][i] + l * m[2][i]) * u[i];
+  double cospsi = gu / (geo.unorm * gperp);
+  cospsi = std::fmax(-1.0, std::fmin(1.0, cospsi));
+  const double hh = geo.hkl[0], kk = geo.hkl[1], ll = geo.hkl[2];
+  const double sense = h * (ll * u[1] - kk * u[2]) + k * (hh * u[2] - ll * u[0]) + l * (kk * u[0] - hh * u[1]);
+
+  ev.outside = false;
+  if (geo.window_cos <= 1.0) {
+    // The directions of X + psi_G and psi_G - X against the window's centre.
+    const double sx = std::sqrt(std::fmax(0.0, 1.0 - cosx * cosx));
+    const double sp = std::copysign(std::sqrt(std::fmax(0.0, 1.0 - cospsi * cospsi)), sense < 0.0 ? -1.0 : 1.0);
+    const double c1 = cosx * cospsi - sx * sp, s1 = sx * cospsi + cosx * sp;
+    const double c2 = cospsi * cosx + sp * sx, s2 = sp * cosx - cospsi * sx;
+    if (c1 * geo.window_c + s1 * geo.window_s < geo.window_cos && c2 * geo.window_c + s2 * geo.window_s < geo.window_cos) {
+      ev.outside = true;
+      return true;
+    }
+  }
+
   ev.g = {hg, kg, lg};
   ev.c = {geo.hkl[0] - hg, geo.hkl[1] - kg, geo.hkl[2] - lg};
   ev.p = p;
@@ -104,17 +142,7 @@ bool locate_event(const PassGeometry& geo, int hg, int kg, int lg, EventGeometry
   ev.gperp = gperp;
   ev.cosx = cosx;
   ev.x = std::acos(cosx);
-
-  // Azimuth of G about H, counted from u.  |G| sin angle(G, H) is g-perp.
-  const auto& m = geo.metric;
-  const auto& u = geo.u;
-  double gu = 0.0;
-  for (int i = 0; i < 3; ++i) gu += (h * m[0][i] + k * m[1][i] + l * m[2][i]) * u[i];
-  double cospsi = gu / (geo.unorm * gperp);
-  cospsi = std::fmax(-1.0, std::fmin(1.0, cospsi));
   double psig = std::fabs(std::acos(cospsi));
-  const double hh = geo.hkl[0], kk = geo.hkl[1], ll = geo.hkl[2];
-  const double sense = h * (ll * u[1] - kk * u[2]) + k * (hh * u[2] - ll * u[0]) + l * (kk * u[0] - hh * u[1]);
   if (sense < 0.0) psig = -psig;
   ev.psig = psig;
 

@@ -31,7 +31,16 @@ struct PassGeometry {
   double psid = 0;            // psi offset of the diffractometer, degrees
   bool wrap_0_360 = false;    // psi given in 0..360 (not a tube, psia >= 0)
   int hmax = 0, kmax = 0, lmax = 0;
+  // The acceptance window as an arc, for a test of its solutions before
+  // their arc cosines (set_psi_window; off when window_cos > 1).
+  double window_cos = 2.0;     // cosine of the half width, with a margin
+  double window_c = 0, window_s = 0;  // direction of its centre, less psid
 };
+
+// Sets the arc of the acceptance window psia - 5 .. psie + 5 (after psid is
+// known).  It stays off where the window reaches the ends of the psi range,
+// so that the normalised psi and the direction tell the same.
+void set_psi_window(PassGeometry& geo, float psia, float psie);
 
 // The reference direction of the azimuth: a reciprocal-lattice direction
 // perpendicular to H.
@@ -57,6 +66,7 @@ struct EventGeometry {
   double cosx = 0, x = 0;  // crossing angle X, radians
   double psig = 0;         // azimuth of G from the reference direction, radians
   std::array<float, 2> psi{};  // the two solutions, degrees, normalised ("i-o", "o-i")
+  bool outside = false;        // both solutions surely outside the window: nothing else is set
 };
 
 inline double metric_norm2(const std::array<std::array<double, 3>, 3>& m, double h, double k, double l) {
@@ -69,7 +79,8 @@ inline double metric_norm2(const std::array<std::array<double, 3>, 3>& m, double
 double normalise_psi(double psi, bool wrap_0_360);
 
 // True when point G crosses the Ewald sphere; fills ev.  The two cheap tests
-// (axial component, limiting sphere and H axis) come before any square root.
+// (axial component, limiting sphere and H axis) come before any square root,
+// and the window test of set_psi_window before the arc cosines.
 bool locate_event(const PassGeometry& geo, int hg, int kg, int lg, EventGeometry& ev);
 
 // The acceptance window of a solution: up to 5 degrees outside the scan.

@@ -119,7 +119,7 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
     if (hg == 0 && kg == 0 && lg == 0) continue;
     if (!locate_event(geo, hg, kg, lg, ev)) continue;
     ++row.points;
-    if (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
+    if (ev.outside || !in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
     Candidate c;
     c.ev = ev;
     row.candidates.push_back(c);
@@ -258,6 +258,8 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
       options.structure_factor ? options.structure_factor : crystal_structure_factors(run);
   const FactorSupply supply{source, options.orbits, geo.metric};
   const int threads = std::max(1, options.threads);
+  PassGeometry windowed = geo;
+  set_psi_window(windowed, p.psia, p.psie);
   const bool simulate = p.zsw1 > 0.0f && !run.sc.aint.empty();
   ScanGrid grid{p.psia, p.zsw(), static_cast<int>(run.sc.aint.size()) - 1};
   std::vector<float> psi_table;
@@ -279,7 +281,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
     std::vector<Row> rows(static_cast<std::size_t>(n));
     parallel_for(threads, n, [&](int i, int worker) {
       const long long r = first + i;
-      search_row(run, geo, prim, supply, cache, static_cast<int>(r / ncol) - geo.hmax,
+      search_row(run, windowed, prim, supply, cache, static_cast<int>(r / ncol) - geo.hmax,
                  static_cast<int>(r % ncol) - geo.kmax, local[static_cast<std::size_t>(worker)],
                  rows[static_cast<std::size_t>(i)]);
     });

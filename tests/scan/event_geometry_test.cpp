@@ -142,6 +142,49 @@ TEST(EventPositions, AgreeWithTheSphereMetByTurningGAboutH) {
   EXPECT_GT(missing_points, 50);
 }
 
+// The window test before the arc cosines drops only points whose two
+// solutions both fail the acceptance window, and only where it is on.
+TEST(EventPositions, TheWindowTestDropsOnlyPointsOutsideTheWindow) {
+  testing::CrystalLines lines;
+  lines.cell = "7.1 9.3 5.4 85 97 102";
+  lines.primary = "1 2 3 1.5 0 0 0";
+  testing::PreparedRun pr(lines);
+  ASSERT_TRUE(pr.ok) << pr.listing();
+  struct Case {
+    float psia, psie, psid;
+    bool wrap, on;
+  };
+  const Case cases[] = {{-66, 16, 0, false, true},   {-66, 16, 23.5f, false, true}, {10, 100, -40, true, true},
+                        {-179, 16, 0, false, false}, {2, 100, 0, true, false},      {-10, 10, 200, false, false}};
+  for (const Case& c : cases) {
+    PassGeometry geo = make_pass_geometry(pr.run.par, pr.run.par.alam1, c.psid);
+    geo.wrap_0_360 = c.wrap;
+    const PassGeometry plain = geo;
+    set_psi_window(geo, c.psia, c.psie);
+    EXPECT_EQ(geo.window_cos <= 1.0, c.on) << c.psia;
+    int dropped = 0, kept = 0;
+    for (int h = -geo.hmax; h <= geo.hmax; ++h)
+      for (int k = -geo.kmax; k <= geo.kmax; ++k)
+        for (int l = -geo.lmax; l <= geo.lmax; ++l) {
+          if (h == 0 && k == 0 && l == 0) continue;
+          EventGeometry ev, full;
+          const bool found = locate_event(geo, h, k, l, ev);
+          ASSERT_EQ(found, locate_event(plain, h, k, l, full));
+          if (!found) continue;
+          const bool in = in_window(full.psi[0], c.psia, c.psie) || in_window(full.psi[1], c.psia, c.psie);
+          if (ev.outside) {
+            EXPECT_FALSE(in) << h << " " << k << " " << l;
+            ++dropped;
+          } else {
+            EXPECT_EQ(ev.psi, full.psi);
+            kept += in;
+          }
+        }
+    EXPECT_EQ(dropped > 0, c.on) << c.psia;
+    EXPECT_GT(kept, 0);
+  }
+}
+
 TEST(EventPositions, OriginAndPointsOnTheHAxisGiveNoEvent) {
   testing::PreparedRun pr(testing::CrystalLines{});
   ASSERT_TRUE(pr.ok);
