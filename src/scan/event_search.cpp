@@ -71,6 +71,19 @@ PassGeometry make_pass_geometry(const Params& p, float lambda, float psid) {
   return g;
 }
 
+bool sphere_row(const std::array<std::array<double, 3>, 3>& m, double radius, int h, int k, int lmax, int& first,
+                int& last) {
+  // |G|^2 = a l^2 + b l + c <= radius^2, the radius a little widened too.
+  const double a = m[2][2], b = 2.0 * (h * m[0][2] + k * m[1][2]);
+  const double c = h * h * m[0][0] + k * k * m[1][1] + 2.0 * h * k * m[0][1] - radius * radius * (1.0 + 1e-9);
+  const double disc = b * b - 4.0 * a * c;
+  if (!(a > 0.0) || !(disc >= 0.0)) return false;
+  const double q = std::sqrt(disc);
+  first = static_cast<int>(std::fmax(-lmax, std::floor((-b - q) / (2.0 * a)) - 1.0));
+  last = static_cast<int>(std::fmin(lmax, std::ceil((-b + q) / (2.0 * a)) + 1.0));
+  return first <= last;
+}
+
 void set_psi_window(PassGeometry& geo, float psia, float psie) {
   geo.window_cos = 2.0;
   // A hundredth of a degree beyond the window covers every rounding of the

@@ -74,6 +74,12 @@ inline double metric_norm2(const std::array<std::array<double, 3>, 3>& m, double
          2.0 * (h * k * m[0][1] + h * l * m[0][2] + k * l * m[1][2]);
 }
 
+// The l of row (h, k) whose points can lie inside |G| <= radius, widened by
+// one on either side against rounding and kept within -lmax..lmax; false
+// when there are none.
+bool sphere_row(const std::array<std::array<double, 3>, 3>& m, double radius, int h, int k, int lmax, int& first,
+                int& last);
+
 // psi in degrees brought into -180..180 (moved once by 360 toward zero),
 // then into 0..360 when the scan is given that way.
 double normalise_psi(double psi, bool wrap_0_360);

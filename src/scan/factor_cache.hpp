@@ -2,13 +2,16 @@
 // again (as H - G of another event, or in the second wavelength pass), or
 // for the representatives of symmetry orbits.
 //
-// An open-addressing table of 16-byte slots, grown by doubling up to a
-// fixed number of slots; beyond that nothing more is kept and the search
-// simply computes again.  With 2^23 slots (128 MB) it holds 5.8 million
-// entries: every orbit of a protein-size cell, or every reflection of one
-// when its operators give no orbits.  The listing records of a computation (rare) are
-// kept beside it, so that a reuse writes to the listing exactly what a new
-// computation would.
+// Reflections inside the limiting sphere of the run can have slots of their
+// own (keep_sphere): row by row (h, k) the interval of l in one array, 8
+// bytes a reflection and as much again for orbit representatives, so that
+// the neighbours in l that the search meets one after the other lie side by
+// side in memory.  A protein-size cell (2 million reflections) takes 35 MB.
+// Everything else goes to an open-addressing table of 16-byte slots, grown by
+// doubling up to a fixed number of slots; beyond that nothing more is kept
+// and the search simply computes again.  The listing records of a
+// computation (rare) are kept beside both, so that a reuse writes to the
+// listing exactly what a new computation would.
 #pragma once
 
 #include <array>
@@ -41,20 +44,26 @@ class FactorCache {
   static StructureFactor as_kept(std::uint64_t key, const StructureFactor& sf);
 
   // Starts loading the slot where find(key) begins to look.
-  void prefetch(std::uint64_t key) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[mix(key + 1) & (slots_.size() - 1)]);
-  }
+  void prefetch(std::uint64_t key) const;
 
   // Keeps a factor (and its records) while there is room; an entry already
   // there stays as it is.
   void insert(std::uint64_t key, const StructureFactor& sf, std::vector<std::string>&& notes);
 
   // Hands every entry to target (as insert would) and empties this table,
-  // which keeps its slots for the next use.
+  // which keeps its slots for the next use.  For a table without a sphere,
+  // as the search's per-thread ones are.
   void move_into(FactorCache& target);
 
-  std::size_t size() const { return count_; }
+  // Slots of their own for every reflection with |G| <= radius in the
+  // reciprocal metric, as long as they take at most max_bytes; false (and
+  // nothing changed) otherwise.
+  bool keep_sphere(const std::array<std::array<double, 3>, 3>& metric, double radius, int hmax, int kmax,
+                   int lmax, std::size_t max_bytes = std::size_t{256} << 20);
+
+  std::size_t size() const { return count_ + dense_count_; }
   std::size_t slots() const { return slots_.size(); }
+  std::size_t sphere_slots() const { return own_.size(); }
 
  private:
   static constexpr std::uint64_t kOrbitBit = std::uint64_t{1} << 63;
@@ -78,10 +87,23 @@ class FactorCache {
   static Slot pack(std::uint64_t key, const StructureFactor& sf);
   static StructureFactor unpack(const Slot& slot);
   std::size_t slot_of(std::uint64_t stored) const;
+  static constexpr std::size_t kOutside = ~std::size_t{0};
+  std::size_t sphere_slot(std::uint64_t key) const;  // kOutside when not in the sphere
   void grow();
   void put(const Slot& slot, Extra* extra);
 
   std::vector<Slot> slots_;
+
+  // The sphere: first l, count and start of each row (h, k); the values of
+  // reflections and of representatives (a NaN of its own marks "none").
+  struct Pair {
+    float a, b;
+  };
+  int rows_h_ = 0, rows_k_ = 0;  // hmax, kmax of the rows
+  std::vector<int> row_lo_, row_n_;
+  std::vector<std::size_t> row_start_;
+  std::vector<Pair> own_, orbit_;
+  std::size_t dense_count_ = 0;
   std::unordered_map<std::uint64_t, Extra> extra_;  // failures and records
   std::size_t count_ = 0;
   std::size_t max_slots_;

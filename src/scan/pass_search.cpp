@@ -115,7 +115,10 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
                 Row& row) {
   const float psia = run.par.psia, psie = run.par.psie;
   EventGeometry ev;
-  for (int lg = -geo.lmax; lg <= geo.lmax; ++lg) {
+  // Points outside the limiting sphere never reach the Ewald sphere.
+  int first = 0, last = -1;
+  sphere_row(geo.metric, 2.0 * geo.inv_lambda, hg, kg, geo.lmax, first, last);
+  for (int lg = first; lg <= last; ++lg) {
     if (hg == 0 && kg == 0 && lg == 0) continue;
     if (!locate_event(geo, hg, kg, lg, ev)) continue;
     ++row.points;

@@ -21,6 +21,12 @@ bool compute_passes_with(Run& run, const SearchOptions& given) {
   const bool tube = p.idesy == kTube;
   const int npass = tube ? 2 : 1;
   FactorCache cache;
+  {
+    // Every G and H - G of the run lies within 2 / lambda of the origin.
+    const float shortest = tube ? std::min(p.alam1, p.alam2) : p.alam1;
+    const PassGeometry g = make_pass_geometry(p, shortest, 0.0f);
+    cache.keep_sphere(g.metric, 2.0 * g.inv_lambda, g.hmax, g.kmax, g.lmax);
+  }
   float theta_sum = 0.0f;
   sc.iprim_calc = 0.0f;
   sc.nsim = 0;
