@@ -91,7 +91,7 @@ class AtomTranslations {
 };
 
 // The operators of the structure-factor sum as a set of space operators:
-// the stored ones, and their negatives for a centrosymmetric list.  Empty
+// the stored ones, then their negatives for a centrosymmetric list.  Empty
 // when they do not form a group of the crystal.
 std::vector<SpaceOperator> crystal_group(const Crystal& cr) {
   const Symmetry& sym = cr.sym;
@@ -102,11 +102,13 @@ std::vector<SpaceOperator> crystal_group(const Crystal& cr) {
     if (!integral(sym, k, op.r) || std::abs(determinant(op.r)) != 1) return {};
     for (int j = 0; j < 3; ++j) op.t[j] = sym.t[k][j];
     g.push_back(op);
-    if (sym.ic == 1) {
+  }
+  if (sym.ic == 1) {
+    for (int k = 0; k < sym.ns; ++k) {
       SpaceOperator inv;
       for (int j = 0; j < 3; ++j) {
-        inv.t[j] = -op.t[j];
-        for (int m = 0; m < 3; ++m) inv.r[j][m] = -op.r[j][m];
+        inv.t[j] = -g[k].t[j];
+        for (int m = 0; m < 3; ++m) inv.r[j][m] = -g[k].r[j][m];
       }
       g.push_back(inv);
     }
@@ -137,13 +139,6 @@ std::vector<SpaceOperator> crystal_group(const Crystal& cr) {
       if (!closes) return {};
     }
   return g;
-}
-
-// Applies r to h from the right: h'_m = sum_j h_j r[j][m].
-Hkl apply(const IntMatrix& r, const Hkl& h) {
-  Hkl out{};
-  for (int m = 0; m < 3; ++m) out[m] = h[0] * r[0][m] + h[1] * r[1][m] + h[2] * r[2][m];
-  return out;
 }
 
 // exp(2 pi i u), exact at quarter turns, where the factor must leave an
@@ -193,32 +188,45 @@ ReflectionSymmetry reflection_symmetry(const Crystal& cr, bool friedel) {
       out.ops.push_back(ro);
     }
   }
+  out.paired = cr.sym.ic == 1 || friedel;
+  const std::size_t searched = out.paired ? out.ops.size() / 2 : out.ops.size();
+  for (std::size_t n = 0; n < searched; ++n)
+    for (int m = 0; m < 3; ++m)
+      for (int j = 0; j < 3; ++j) out.column[m][j].push_back(out.ops[n].r[j][m]);
   return out;
 }
 
 OrbitPlace orbit_place(const ReflectionSymmetry& sym, const Hkl& h) {
-  // The images compared one index at a time: the later indices only for
-  // the operators still level with the best.
-  OrbitPlace best;
+  // Each image packed into one number that sorts as the image does (the
+  // indices are far below 2^20), so the largest is found without branches.
+  // The second half of a paired list gives the negated images.
   const std::size_t n = sym.ops.size();
-  int first[2 * 2 * kMaxOperators];
-  int top = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto& r = sym.ops[i].r;
-    first[i] = h[0] * r[0][0] + h[1] * r[1][0] + h[2] * r[2][0];
-    if (i == 0 || first[i] > top) top = first[i];
-  }
-  bool found = false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (first[i] != top) continue;
-    const Hkl img = apply(sym.ops[i].r, h);
-    if (!found || img > best.rep) {
-      best.rep = img;
-      best.op = static_cast<int>(i);
-      found = true;
+  const std::size_t half = sym.paired ? n / 2 : n;
+  constexpr std::int64_t kOffset = std::int64_t{1} << 20;
+  std::uint64_t packed[2 * kMaxOperators];
+  for (std::size_t i = 0; i < half; ++i) {
+    std::uint64_t p = 0, q = 0;
+    for (int m = 0; m < 3; ++m) {
+      const auto& col = sym.column[m];
+      const std::int64_t v = h[0] * col[0][i] + h[1] * col[1][i] + h[2] * col[2][i];
+      p = (p << 21) | static_cast<std::uint64_t>(kOffset + v);
+      q = (q << 21) | static_cast<std::uint64_t>(kOffset - v);
     }
+    packed[i] = p;
+    if (sym.paired) packed[half + i] = q;
   }
-  return best;
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < n; ++i)
+    if (packed[i] > packed[best]) best = i;
+  OrbitPlace place;
+  place.op = static_cast<int>(best);
+  const std::size_t base = best < half ? best : best - half;
+  const int sign = best < half ? 1 : -1;
+  for (int m = 0; m < 3; ++m) {
+    const auto& col = sym.column[m];
+    place.rep[m] = sign * (h[0] * col[0][base] + h[1] * col[1][base] + h[2] * col[2][base]);
+  }
+  return place;
 }
 
 StructureFactor derive_from_representative(const ReflectionSymmetry& sym, const OrbitPlace& place,

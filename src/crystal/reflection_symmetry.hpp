@@ -32,6 +32,12 @@ struct ReflectionOperator {
 
 struct ReflectionSymmetry {
   std::vector<ReflectionOperator> ops;  // empty: no usable symmetry
+  // paired: the second half of ops negates the first (the inversion of a
+  // centrosymmetric list, or -h -> conj F).
+  bool paired = false;
+  // The matrices of the first half (all when not paired) column by column,
+  // for the search of the representative: column[m][j][n] = ops[n].r[j][m].
+  std::array<std::array<std::vector<int>, 3>, 3> column;
   bool usable() const { return !ops.empty(); }
 };
 

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "crystal/structure_factor_kernel.hpp"
 #include "scan/event_search.hpp"
 
 namespace korva {
@@ -160,8 +159,7 @@ FactorCache::Slot FactorCache::pack(std::uint64_t key, const StructureFactor& sf
 }
 
 StructureFactor FactorCache::unpack(const Slot& s) {
-  if ((s.key - 1) & kOrbitBit)
-    return StructureFactor{std::sqrt(s.a * s.a + s.b * s.b), structure_factor_phase(s.a, s.b), s.b, false, s.a};
+  if ((s.key - 1) & kOrbitBit) return StructureFactor{std::sqrt(s.a * s.a + s.b * s.b), 0.0f, s.b, false, s.a};
   return StructureFactor{s.a, s.b, 0.0f, false};
 }
 

@@ -30,8 +30,9 @@ class FactorCache {
   explicit FactorCache(std::size_t max_slots = std::size_t{1} << 23);
 
   // The key of a reflection's own factor, and of an orbit representative's.
-  // The entry of a representative keeps its real and imaginary part (f and
-  // phi follow from them); that of a reflection keeps f and phi.
+  // The entry of a representative keeps its real and imaginary part (f
+  // follows from them; its phase is not formed: the members' phases come
+  // from re and im); that of a reflection keeps f and phi.
   static std::uint64_t key(const std::array<int, 3>& hkl);
   static std::uint64_t orbit_key(const std::array<int, 3>& rep);
 
@@ -40,7 +41,7 @@ class FactorCache {
   bool find(std::uint64_t key, StructureFactor& sf, const std::vector<std::string>*& notes) const;
 
   // The factor as find gives it back once it is kept: a representative's f
-  // and phi recomputed from re and im, a reflection's without re and im.
+  // recomputed from re and im, a reflection's without re and im.
   static StructureFactor as_kept(std::uint64_t key, const StructureFactor& sf);
 
   // Starts loading the slot where find(key) begins to look.

@@ -122,7 +122,7 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
     if (hg == 0 && kg == 0 && lg == 0) continue;
     if (!locate_event(geo, hg, kg, lg, ev)) continue;
     ++row.points;
-    if (ev.outside || !in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie)) continue;
+    if (ev.outside || (!in_window(ev.psi[0], psia, psie) && !in_window(ev.psi[1], psia, psie))) continue;
     Candidate c;
     c.ev = ev;
     row.candidates.push_back(c);
@@ -278,12 +278,15 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
   const long long row_points = 2LL * geo.lmax + 1;
   const long long per_batch = std::max<long long>(std::max(1, 4 * threads), kBatchPoints / row_points);
   std::vector<LocalFactors> local(static_cast<std::size_t>(threads));
+  // Rows keep their room from batch to batch.
+  std::vector<Row> rows(static_cast<std::size_t>(std::min(per_batch, nrows)));
 
   for (long long first = 0; first < nrows; first += per_batch) {
     const int n = static_cast<int>(std::min(per_batch, nrows - first));
-    std::vector<Row> rows(static_cast<std::size_t>(n));
     parallel_for(threads, n, [&](int i, int worker) {
       const long long r = first + i;
+      rows[static_cast<std::size_t>(i)].candidates.clear();
+      rows[static_cast<std::size_t>(i)].points = 0;
       search_row(run, windowed, prim, supply, cache, static_cast<int>(r / ncol) - geo.hmax,
                  static_cast<int>(r % ncol) - geo.kmax, local[static_cast<std::size_t>(worker)],
                  rows[static_cast<std::size_t>(i)]);
@@ -291,7 +294,8 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
 
     // Everything the run keeps, in the order of the enumeration.
     std::vector<ScanContribution> adds;
-    for (Row& row : rows) {
+    for (int i = 0; i < n; ++i) {
+      const Row& row = rows[static_cast<std::size_t>(i)];
       out.points += row.points;
       for (const Candidate& c : row.candidates) {
         for (const Factor* f : {&c.fg, &c.fc}) {
@@ -321,7 +325,6 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
         }
       }
     }
-    rows.clear();
     add_to_scan(run.sc.aint, grid, adds, threads);
 
     // Keep the new factors for later events while there is room.

@@ -121,8 +121,9 @@ TEST(LaneKernels, EveryExampleCrystalAgreesWithTheDoublePrecisionSum) {
       const double tol = 2e-5 * std::abs(expected) + 4e-6 * scale;
       EXPECT_NEAR(sf.f, std::abs(expected), tol) << h << " " << k << " " << l;
       EXPECT_NEAR(sf.im, expected.imag(), tol) << h << " " << k << " " << l;
-      if (std::abs(expected) > 100.0 * tol)
+      if (std::abs(expected) > 100.0 * tol) {
         EXPECT_LT(test::phase_distance(sf.phi, test::phase_0_2pi(expected)), 2.0 * tol / std::abs(expected));
+      }
     }
   }
 }

@@ -77,9 +77,10 @@ int check_orbits(const Crystal& cr, const ReflectionSymmetry& sym, int n) {
         EXPECT_NEAR(sf.f, std::abs(expected), tol) << h << " " << k << " " << l;
         EXPECT_NEAR(sf.re, expected.real(), tol) << h << " " << k << " " << l;
         EXPECT_NEAR(sf.im, expected.imag(), tol) << h << " " << k << " " << l;
-        if (std::abs(expected) > 100.0 * tol)
+        if (std::abs(expected) > 100.0 * tol) {
           EXPECT_LT(test::phase_distance(sf.phi, test::phase_0_2pi(expected)), 2.0 * tol / std::abs(expected))
               << h << " " << k << " " << l;
+        }
         EXPECT_EQ(sf.phi, structure_factor_phase(sf.re, sf.im));
         for (const ReflectionOperator& op : sym.ops) {
           Hkl img{};
