@@ -15,6 +15,16 @@ namespace korva {
 void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, float e3,
             float& ph, float& pg, float& pgh, float& pc, float& ci);
 
+// The same in two steps, for several incident polarizations of one event:
+// the directions of the beams diffracted by G (s) and by H (t), then the
+// factors for one polarization.
+struct EventBeams {
+  std::array<float, 3> s, t;
+};
+EventBeams event_beams(float theta_h, float theta_g, float theta_c);
+void polfa_beams(const EventBeams& beams, float e1, float e2, float e3, float& ph, float& pg, float& pgh,
+                 float& pc, float& ci);
+
 // Psi offset (degrees) between psi = 0 of the diffractometer and psi = 0 of
 // the reference direction u, from the orientation matrix ub (row by row) and
 // the primary indices in run.par; stored in run.sc.psid.

@@ -175,8 +175,9 @@ EventIntensity event_intensity(const Run& run, const PrimaryReflection& prim, co
   if (p.idesy != kNeutrons) {
     float ph = 0, pg = 0, pgh = 0, pc = 0, ci = 0;
     float ph2 = 0, pg2 = 0, pgh2 = 0, pc2 = 0, ci2 = 0;
-    polfa_(prim.theta, r.theta_g, r.theta_c, 0.0f, 0.0f, 1.0f, ph, pg, pgh, pc, ci);
-    polfa_(prim.theta, r.theta_g, r.theta_c, 0.0f, 1.0f, 0.0f, ph2, pg2, pgh2, pc2, ci2);
+    const EventBeams beams = event_beams(prim.theta, r.theta_g, r.theta_c);
+    polfa_beams(beams, 0.0f, 0.0f, 1.0f, ph, pg, pgh, pc, ci);
+    polfa_beams(beams, 0.0f, 1.0f, 0.0f, ph2, pg2, pgh2, pc2, ci2);
     const float a = 1.0f + p.pol, b = 1.0f - p.pol;
     p_h = 0.5f * (a * ph + b * ph2);
     p_g = 0.5f * (a * pg + b * pg2);

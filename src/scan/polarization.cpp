@@ -37,8 +37,7 @@ float clamp_unit(float v) { return v > 1.0f ? 1.0f : (v < -1.0f ? -1.0f : v); }
 
 }  // namespace
 
-void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, float e3,
-            float& ph, float& pg, float& pgh, float& pc, float& ci) {
+EventBeams event_beams(float theta_h, float theta_g, float theta_c) {
   const float c2h = std::cos(2.0f * theta_h), s2h = std::sin(2.0f * theta_h);
   const float c2g = std::cos(2.0f * theta_g), s2g = std::sin(2.0f * theta_g);
   const float c2c = std::cos(2.0f * theta_c);
@@ -65,8 +64,13 @@ void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, flo
     phi3 = r >= 0.0f || std::isnan(r) ? 0.0f : kPi;
   }
 
-  const Vec3 s{c2g, std::sin(phi3) * std::cos(phi2), std::sin(phi2)};  // beam diffracted by G
-  const Vec3 t{c2h, s2h, 0.0f};                                          // beam diffracted by H
+  return EventBeams{{c2g, std::sin(phi3) * std::cos(phi2), std::sin(phi2)}, {c2h, s2h, 0.0f}};
+}
+
+void polfa_beams(const EventBeams& beams, float e1, float e2, float e3, float& ph, float& pg, float& pgh,
+                 float& pc, float& ci) {
+  const Vec3 s{beams.s[0], beams.s[1], beams.s[2]};  // beam diffracted by G
+  const Vec3 t{beams.t[0], beams.t[1], beams.t[2]};  // beam diffracted by H
   const Vec3 e{e1, e2, e3};
 
   // Path incident -> G -> H-G into the direction of H.
@@ -89,6 +93,11 @@ void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, flo
   // one path dark there is nothing to interfere with.
   ci = pc > kNoPolarization && ph > kNoPolarization ? clamp_unit(-dot(q, w) / std::sqrt(pc * ph))
                                                     : 0.0f;
+}
+
+void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, float e3,
+            float& ph, float& pg, float& pgh, float& pc, float& ci) {
+  polfa_beams(event_beams(theta_h, theta_g, theta_c), e1, e2, e3, ph, pg, pgh, pc, ci);
 }
 
 }  // namespace korva
