@@ -191,41 +191,35 @@ ReflectionSymmetry reflection_symmetry(const Crystal& cr, bool friedel) {
   out.paired = cr.sym.ic == 1 || friedel;
   const std::size_t searched = out.paired ? out.ops.size() / 2 : out.ops.size();
   for (std::size_t n = 0; n < searched; ++n)
-    for (int m = 0; m < 3; ++m)
-      for (int j = 0; j < 3; ++j) out.column[m][j].push_back(out.ops[n].r[j][m]);
+    for (int j = 0; j < 3; ++j) {
+      const auto& r = out.ops[n].r[j];
+      out.row[j].push_back(r[0] * (std::int64_t{1} << 42) + r[1] * (std::int64_t{1} << 21) + r[2]);
+    }
   return out;
 }
 
 OrbitPlace orbit_place(const ReflectionSymmetry& sym, const Hkl& h) {
-  // Each image packed into one number that sorts as the image does (the
-  // indices are far below 2^20), so the largest is found without branches.
-  // The second half of a paired list gives the negated images.
+  // Each image h' as one number h'_1 2^42 + h'_2 2^21 + h'_3, which sorts as
+  // the image does while |h'_m| < 2^18 (matrix elements are -1, 0 or 1, so
+  // |h| < 2^16 is enough): the sum of h_j times the packed rows.  The
+  // second half of a paired list gives the negated numbers.
   const std::size_t n = sym.ops.size();
   const std::size_t half = sym.paired ? n / 2 : n;
-  constexpr std::int64_t kOffset = std::int64_t{1} << 20;
-  std::uint64_t packed[2 * kMaxOperators];
-  for (std::size_t i = 0; i < half; ++i) {
-    std::uint64_t p = 0, q = 0;
-    for (int m = 0; m < 3; ++m) {
-      const auto& col = sym.column[m];
-      const std::int64_t v = h[0] * col[0][i] + h[1] * col[1][i] + h[2] * col[2][i];
-      p = (p << 21) | static_cast<std::uint64_t>(kOffset + v);
-      q = (q << 21) | static_cast<std::uint64_t>(kOffset - v);
-    }
-    packed[i] = p;
-    if (sym.paired) packed[half + i] = q;
-  }
   std::size_t best = 0;
-  for (std::size_t i = 1; i < n; ++i)
-    if (packed[i] > packed[best]) best = i;
+  if (std::abs(h[0]) < (1 << 16) && std::abs(h[1]) < (1 << 16) && std::abs(h[2]) < (1 << 16)) {
+    std::int64_t top = 0;
+    for (std::size_t i = 0; i < half; ++i) {
+      const std::int64_t v = h[0] * sym.row[0][i] + h[1] * sym.row[1][i] + h[2] * sym.row[2][i];
+      if (i == 0 || v > top) top = v, best = i;
+      if (sym.paired && -v > top) top = -v, best = half + i;
+    }
+  }
+  // (Larger indices do not occur, 2 a / lambda stays far below; they would
+  // keep the image of the first operator, still a member of the orbit.)
   OrbitPlace place;
   place.op = static_cast<int>(best);
-  const std::size_t base = best < half ? best : best - half;
-  const int sign = best < half ? 1 : -1;
-  for (int m = 0; m < 3; ++m) {
-    const auto& col = sym.column[m];
-    place.rep[m] = sign * (h[0] * col[0][base] + h[1] * col[1][base] + h[2] * col[2][base]);
-  }
+  const auto& r = sym.ops[best].r;
+  for (int m = 0; m < 3; ++m) place.rep[m] = h[0] * r[0][m] + h[1] * r[1][m] + h[2] * r[2][m];
   return place;
 }
 

@@ -35,9 +35,10 @@ struct ReflectionSymmetry {
   // paired: the second half of ops negates the first (the inversion of a
   // centrosymmetric list, or -h -> conj F).
   bool paired = false;
-  // The matrices of the first half (all when not paired) column by column,
-  // for the search of the representative: column[m][j][n] = ops[n].r[j][m].
-  std::array<std::array<std::vector<int>, 3>, 3> column;
+  // The rows of the matrices of the first half (all when not paired) as
+  // packed numbers, for the search of the representative:
+  // row[j][n] = r[j][0] 2^42 + r[j][1] 2^21 + r[j][2] of ops[n].
+  std::array<std::vector<std::int64_t>, 3> row;
   bool usable() const { return !ops.empty(); }
 };
 
