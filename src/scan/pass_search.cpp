@@ -127,13 +127,13 @@ void search_row(const Run& run, const PassGeometry& geo, const PrimaryReflection
     c.ev = ev;
     row.candidates.push_back(c);
   }
-  // The lookups of a whole row are started together where they go to
-  // hashed slots, bound by the memory latency of each one (in the sphere
-  // the reflections of a row lie side by side).
-  if (!cache.sphere_slots()) {
-    for (const Candidate& c : row.candidates)
-      for (const auto& hkl : {c.ev.g, c.ev.c}) cache.prefetch(FactorCache::key(hkl));
-  }
+  // The lookups of a whole row are started together: they are bound by the
+  // memory latency of each one.
+  for (const Candidate& c : row.candidates)
+    for (const auto& hkl : {c.ev.g, c.ev.c}) {
+      cache.prefetch(FactorCache::key(hkl));
+      local.prefetch(FactorCache::key(hkl));
+    }
   for (Candidate& c : row.candidates) {
     c.fg = factor(cache, local, supply, c.ev.g, c.ev.g2);
     c.fc = factor(cache, local, supply, c.ev.c, c.ev.c2);
