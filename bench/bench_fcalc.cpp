@@ -1,22 +1,33 @@
-// Structure factors per second for YIG (Ia-3d written out as 24 operators
-// and 8 atoms): the inner kernel of the event search.
+// Structure factors per second on one core, the kernel alone: YIG (Ia-3d
+// written out as 24 operators and 8 atoms) and the protein-like cell of
+// bench/protein.inp (P 43 21 2, 8 operators, 1000 atoms), over the
+// reflections of the limiting sphere in a fixed pseudo-random order.
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 //         -DKORVA_BENCH=ON -DKORVA_TESTS=OFF -DKORVA_GUI=OFF
 //   ninja -C build-bench bench_fcalc && build-bench/bench_fcalc
+//
+// The file also builds against a tree without the lane kernels (it then
+// calls the plain functions), for figures before and after.
 #include <benchmark/benchmark.h>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "crystal/structure_factor.hpp"
 #include "crystal/xray.hpp"
+#include "scan/event_search.hpp"
 #include "scan/run.hpp"
 #include "scan/stages.hpp"
+
+#if __has_include("crystal/atom_sums.hpp")
+#define KORVA_LANE_KERNELS 1
+#endif
 
 namespace {
 
@@ -25,16 +36,19 @@ struct Reflection {
   float stl;
 };
 
-// The crystal as the input reader builds it from the example file.
-struct YigSetup {
+// The crystal as the input reader builds it, and its reflections.
+struct Setup {
   korva::Io io;
   korva::Run run{io};
   std::vector<Reflection> reflections;
+#ifdef KORVA_LANE_KERNELS
+  korva::AtomLayout layout;
+#endif
 
-  YigSetup() {
+  explicit Setup(const std::string& file) {
     io.in_memory = true;
-    if (!io.input.open(KORVA_SOURCE_DIR "/examples/yig-explicit.inp")) {
-      std::cerr << "cannot read examples/yig-explicit.inp\n";
+    if (!io.input.open(std::string(KORVA_SOURCE_DIR) + "/" + file)) {
+      std::cerr << "cannot read " << file << "\n";
       std::exit(2);
     }
     io.listing.open_memory();
@@ -43,40 +57,54 @@ struct YigSetup {
       std::cerr << io.listing.text();
       std::exit(2);
     }
-    // Every reflection of the Ag K-alpha sphere (sin(theta)/lambda < 1/lambda ~ 1.8).
-    const float a = run.par.a;
-    for (int h = -25; h <= 25; ++h)
-      for (int k = -25; k <= 25; ++k)
-        for (int l = -25; l <= 25; ++l) {
-          const float stl = std::sqrt(static_cast<float>(h * h + k * k + l * l)) / (2.0f * a);
-          if (stl < 1.0f / run.par.alam1 / 2.0f) reflections.push_back({h, k, l, stl});
+    const korva::PassGeometry geo = korva::make_pass_geometry(run.par, run.par.alam1, 0.0f);
+    for (int h = -geo.hmax; h <= geo.hmax; ++h)
+      for (int k = -geo.kmax; k <= geo.kmax; ++k)
+        for (int l = -geo.lmax; l <= geo.lmax; ++l) {
+          const double g2 = korva::metric_norm2(geo.metric, h, k, l);
+          if (g2 <= 4.0 * geo.inv_lambda2) reflections.push_back({h, k, l, static_cast<float>(std::sqrt(g2) / 2.0)});
         }
+    std::shuffle(reflections.begin(), reflections.end(), std::mt19937(5));
+#ifdef KORVA_LANE_KERNELS
+    layout = korva::atom_layout(run.cr.atoms);
+#endif
+  }
+
+  korva::StructureFactor factor(const Reflection& r) const {
+#ifdef KORVA_LANE_KERNELS
+    return korva::structure_factor_xray(run.cr, layout, r.h, r.k, r.l, r.stl, nullptr);
+#else
+    return korva::structure_factor_xray(run.cr, r.h, r.k, r.l, r.stl, nullptr);
+#endif
   }
 };
 
-YigSetup& yig() {
-  static YigSetup setup;
-  return setup;
-}
-
-void BM_StructureFactorXray(benchmark::State& state) {
-  YigSetup& s = yig();
-  const korva::Crystal& cr = s.run.cr;
+void structure_factors(benchmark::State& state, const Setup& s) {
   std::size_t i = 0;
   for (auto _ : state) {
-    const Reflection& r = s.reflections[i];
-    benchmark::DoNotOptimize(korva::structure_factor_xray(cr, r.h, r.k, r.l, r.stl, nullptr));
+    benchmark::DoNotOptimize(s.factor(s.reflections[i]));
     if (++i == s.reflections.size()) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
-  state.counters["atoms"] = static_cast<double>(cr.atoms.size());
-  state.counters["operators"] = cr.sym.ns;
+  state.counters["atoms"] = static_cast<double>(s.run.cr.atoms.size());
+  state.counters["operators"] = s.run.cr.sym.ns;
 }
-BENCHMARK(BM_StructureFactorXray);
 
-// The same through the run's wrapper, with the messages vector it keeps.
+void BM_StructureFactorYig(benchmark::State& state) {
+  static const Setup s("examples/yig-explicit.inp");
+  structure_factors(state, s);
+}
+BENCHMARK(BM_StructureFactorYig);
+
+void BM_StructureFactorProtein(benchmark::State& state) {
+  static const Setup s("bench/protein.inp");
+  structure_factors(state, s);
+}
+BENCHMARK(BM_StructureFactorProtein);
+
+// YIG through the run's wrapper, with the messages vector it keeps.
 void BM_Fcalc1(benchmark::State& state) {
-  YigSetup& s = yig();
+  static Setup s("examples/yig-explicit.inp");
   std::size_t i = 0;
   float f = 0.0f, phi = 0.0f;
   for (auto _ : state) {
