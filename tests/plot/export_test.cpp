@@ -42,7 +42,7 @@ class Export : public ::testing::Test {
   static std::string realistic_page() {
     testing::MemoryRun m;
     testing::fill_si222(m.run);
-    uplot_(m.run, "12 . 03 . 26", "14 . 05 . 09");
+    m.draw("12 . 03 . 26", "14 . 05 . 09");
     return m.io.ps.text();
   }
 
