@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,8 @@ int run_command(const std::vector<std::string>& args) {
 
   korva::Io io;
   if (!io.input.open(input)) {
-    std::cerr << "korva: cannot read input file '" << input << "'\n";
+    std::cerr << "korva: cannot read input file '" << input << "'"
+              << (io.input.failure().empty() ? "" : ": " + io.input.failure()) << "\n";
     return 2;
   }
   std::error_code ec;
@@ -116,10 +118,7 @@ int run_command(const std::vector<std::string>& args) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int dispatch(const std::vector<std::string>& args) {
   if (args.empty()) {
 #ifdef KORVA_HAVE_GUI
     return korva::shell::main_program();
@@ -139,4 +138,17 @@ int main(int argc, char** argv) {
   if (args[0] == "run") return run_command({args.begin() + 1, args.end()});
   std::cerr << "korva: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A run reports running out of memory in its listing; this is the last
+  // resort for what happens outside a run.
+  try {
+    return dispatch(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::bad_alloc& e) {
+    std::cerr << "korva: not enough memory (" << e.what() << ")\n";
+    return 1;
+  }
 }
