@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crystal/centring.hpp"
@@ -28,6 +29,7 @@ constexpr float kInvTwoPiSquared = 0.0506606f;
 constexpr long long kMaxAtoms = 1'000'000;  // atoms of the asymmetric unit
 constexpr long long kMaxTables = 100'000;
 constexpr long long kMaxSteps = 20'000'000;
+constexpr double kMaxAtomsPerCubicAngstrom = 1.0;
 
 bool fail_read(Run& run, const char* which) {
   run.list("");
@@ -53,6 +55,17 @@ bool fail_allocation(Run& run, const char* second, const char* third) {
   run.list(" Dynamical array allocation failed");
   run.list(second);
   run.list(third);
+  run.io.iostat = 1;
+  return false;
+}
+
+// A value that no crystal or experiment can have: two empty lines, the
+// fault and the rule it breaks.
+bool refuse(Run& run, const std::string& fault, const std::string& rule) {
+  run.list("");
+  run.list("");
+  run.list(fault);
+  run.list(rule);
   run.io.iostat = 1;
   return false;
 }
@@ -166,6 +179,11 @@ bool read_scan_settings(Run& run) {
     run.io.iostat = 1;
     return false;
   }
+  // Without a step density there is no grid, and nothing would say why the
+  // scan stays empty.
+  if (p.zsw1 == 0.0f)
+    return refuse(run, " The number of steps per degree zsw1 is zero",
+                  " ( zsw1 > 0: scan calculated, zsw1 < 0: events only )");
   return true;
 }
 
@@ -265,6 +283,13 @@ bool read_atoms(Run& run) {
                                  &atom.bt[0], &atom.bt[1], &atom.bt[2], &atom.bt[3], &atom.bt[4],
                                  &atom.bt[5]}) != ReadStatus::ok)
       return fail_read(run, "atom parameter lines");
+    // An atom without a table, or without weight, would silently drop out
+    // of every count and structure factor.
+    if (!(atom.fnr >= 1.0f && atom.fnr <= static_cast<float>(p.nf) && atom.fnr == std::trunc(atom.fnr)))
+      return refuse(run, " The table number of atom" + I(i + 1, 5) + " names no scattering-factor table",
+                    " ( fnr = 1, 2, ... nf with nf =" + I(p.nf, 5) + " )");
+    if (!(atom.afact > 0.0f))
+      return refuse(run, " The multiplier afact of atom" + I(i + 1, 5) + " is not positive", " ( afact > 0 )");
     run.cr.atoms.push_back(atom);
     const float per_atom = (static_cast<float>(p.centring) / static_cast<float>(sym.ic)) * 2.0f *
                            atom.afact * static_cast<float>(sym.ns);
@@ -272,6 +297,21 @@ bool read_atoms(Run& run) {
       if (static_cast<float>(j + 1) == atom.fnr) run.cr.types[j].natcell += per_atom;
   }
   return true;
+}
+
+// The atoms of the cell must fit in it.  Far beyond the density of any
+// solid (diamond has 0.18 atoms per cubic angstrom) the structure factors
+// grow so large that the extinction widths of the events span tens of
+// degrees and their losses add up to more than the primary intensity: the
+// calculated scan comes out negative everywhere.
+bool check_atom_density(Run& run) {
+  double atoms = 0.0;
+  for (const ScatteringType& type : run.cr.types) atoms += type.natcell;
+  const double per_cubic_angstrom = atoms / run.par.vol;
+  if (per_cubic_angstrom <= kMaxAtomsPerCubicAngstrom) return true;
+  return refuse(run, " The cell holds" + F(static_cast<float>(per_cubic_angstrom), 12, 3) + " atoms per A**3",
+                " ( at most" + F(static_cast<float>(kMaxAtomsPerCubicAngstrom), 6, 3) +
+                    " ), check na and the multipliers afact");
 }
 
 // Line 11: the orientation matrix, optional.  Returns false only on a read
@@ -423,6 +463,11 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   if (read_list(in, {&p.diverp, &p.divers, &p.rkugel, &p.radius, &p.eta}) != ReadStatus::ok ||
       p.radius <= 0.0f || p.rkugel < 0.0f)
     return fail_read(run, "fifth line");
+  for (const auto& [value, name] : {std::pair{p.diverp, "divergence diverp"}, std::pair{p.divers, "divergence divers"},
+                                     std::pair{p.eta, "mosaic spread eta"}})
+    if (value < 0.0f)
+      return refuse(run, std::string(" The ") + name + " on the fifth line is negative",
+                    " ( diverp, divers, eta >= 0 )");
   p.rkugel *= 0.0001f;
   if (p.idesy == kSynchrotron1 || p.idesy == kSynchrotron2) {
     const float a = (p.diverp * kDeg) / std::tan(p.theta_m);
@@ -432,7 +477,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   if (!read_scan_settings(run)) return false;
   if (!read_symmetry_and_sizes(run)) return false;
   if (!read_tables(run)) return false;
-  if (!read_atoms(run)) return false;
+  if (!read_atoms(run) || !check_atom_density(run)) return false;
   bravai_(run, run.cr.sym.sgsymbol);
 
   // Line 10: primary reflection.
