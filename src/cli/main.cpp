@@ -1,6 +1,9 @@
 // The command line: batch runs of the computation, and the desktop program
 // when started without arguments.
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <new>
@@ -47,6 +50,32 @@ std::string default_listing(const std::string& input) {
   return p.string();
 }
 
+// On a terminal a run that searches for more than a moment shows how far
+// it is, on one line of standard error that it clears at the end.
+class ProgressLine {
+ public:
+  explicit ProgressLine(korva::Io& io) : io_(io), start_(Clock::now()) {
+    if (::isatty(STDERR_FILENO)) io_.progress = [this](double done) { show(done); };
+  }
+  ~ProgressLine() {
+    io_.progress = nullptr;
+    if (shown_) std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void show(double done) {
+    const auto now = Clock::now();
+    if (now - start_ < std::chrono::seconds(2) || (shown_ && now - last_ < std::chrono::milliseconds(500))) return;
+    last_ = now;
+    shown_ = true;
+    std::cerr << "\rkorva: event search " << static_cast<int>(100.0 * done) << "% done" << std::flush;
+  }
+  korva::Io& io_;
+  Clock::time_point start_, last_;
+  bool shown_ = false;
+};
+
 bool written(const std::string& name) {
   std::error_code ec;
   return !name.empty() && std::filesystem::is_regular_file(name, ec);
@@ -90,7 +119,10 @@ int run_command(const std::vector<std::string>& args) {
     return 2;
   }
   std::string dname2(72, ' '), calname(72, ' '), dname1(72, ' ');
-  korva::korva_(io, dname2, calname, dname1);
+  {
+    ProgressLine progress(io);
+    korva::korva_(io, dname2, calname, dname1);
+  }
   io.close_all();
 
   const auto name = [](const std::string& field) {

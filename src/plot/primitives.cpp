@@ -228,7 +228,7 @@ void axis_(Run& run, float x0, float y0, std::string_view label, int nc, float a
   }
 }
 
-void symbo1_(Run& run, int nplot, int ntot) {
+void symbo1_(Run& run, int nplot, long long ntot) {
   OutUnit& ps = run.io.ps;
   const std::string roman = pad("/Times-Roman findfont [14 0 0 14 0 0] makefont setfont", 80);
   const auto move = [&](float x, float y) { ps.line(P(x, 6, 1) + P(y, 6, 1) + " m"); };

@@ -72,6 +72,6 @@ void axis_(Run& run, float x0, float y0, std::string_view label, int nc, float a
            float firstv, float deltav);
 
 // Legend of the psi-lambda diagram: which events are plotted.
-void symbo1_(Run& run, int nplot, int ntot);
+void symbo1_(Run& run, int nplot, long long ntot);
 
 }  // namespace korva

@@ -30,6 +30,12 @@ constexpr long long kMaxAtoms = 1'000'000;  // atoms of the asymmetric unit
 constexpr long long kMaxTables = 100'000;
 constexpr long long kMaxSteps = 20'000'000;
 constexpr double kMaxAtomsPerCubicAngstrom = 1.0;
+// Reciprocal-lattice points inside the limiting sphere, and points of the
+// enumerated range of h, k, l (about twice the sphere for orthogonal axes,
+// more for oblique ones); a 300 A cell with Cu radiation has 2.5E+08 and
+// 4.7E+08.
+constexpr double kMaxSpherePoints = 1.0e9;
+constexpr double kMaxIndexBox = 4.0e9;
 
 bool fail_read(Run& run, const char* which) {
   run.list("");
@@ -100,10 +106,12 @@ bool read_radiation(Run& run) {
     if (read_list(text, {&p.idesy, &p.alam1, &p.am, &p.hm, &p.km, &p.lm, &p.fm}) != ReadStatus::ok)
       return fail_read(run, "fourth line");
     p.flam1 = 1.0f;
-    const float hkl2 = static_cast<float>(p.hm * p.hm + p.km * p.km + p.lm * p.lm);
+    // In double: squares of indices as large as an int can hold.
+    const double hkl2 = static_cast<double>(p.hm) * p.hm + static_cast<double>(p.km) * p.km +
+                        static_cast<double>(p.lm) * p.lm;
     // A monochromator reflection must exist and reach the Ewald sphere.
     if (p.alam1 <= 0 || p.am <= 0 || hkl2 <= 0) return fail_read(run, "fourth line");
-    const float dm = p.am / std::sqrt(hkl2);
+    const float dm = static_cast<float>(p.am / std::sqrt(hkl2));
     if (p.alam1 / (2.0f * dm) >= 1.0f) return fail_read(run, "fourth line");
     p.theta_m = std::asin(p.alam1 / (2.0f * dm));
     p.w_darwin = (2.0f / (p.am * p.am * p.am)) * 1000.0f * p.fm * p.alam1 * 2.817938f /
@@ -347,6 +355,31 @@ bool read_orientation(Run& run, bool& end_of_input) {
   return true;
 }
 
+// The event search enumerates h, k, l up to 2a/lambda, 2b/lambda, 2c/lambda
+// and finds every lattice point inside the limiting sphere of radius
+// 2/lambda: its work grows with the cell volume over lambda cubed.  A cell
+// far beyond these sizes would search for days (or, once the index limits
+// no longer fit, never end); it is refused before anything is searched.
+bool check_search_size(Run& run) {
+  const Params& p = run.par;
+  const double rad = M_PI / 180.0;
+  const double ca = std::cos(p.alpha * rad), cb = std::cos(p.beta * rad), cg = std::cos(p.gamma * rad);
+  const double volume = static_cast<double>(p.a) * p.b * p.c *
+                        std::sqrt(std::fmax(0.0, 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg));
+  const double lambda = p.alam1;  // the shorter line: the largest sphere of the run
+  const double sphere = 4.0 / 3.0 * M_PI * std::pow(2.0 / lambda, 3) * volume;
+  double box = 1.0;
+  for (float edge : {p.a, p.b, p.c}) box *= 2.0 * std::trunc(2.0 * edge / lambda) + 1.0;
+  if (sphere <= kMaxSpherePoints && box <= kMaxIndexBox) return true;
+  run.list("");
+  run.list("");
+  run.list(" The event search is too large for the cell on the third line:");
+  run.list(E(sphere, 10, 2) + " points in the limiting sphere (at most" + E(kMaxSpherePoints, 10, 2) + ")");
+  run.list(E(box, 10, 2) + " points in the range of h, k, l (at most" + E(kMaxIndexBox, 10, 2) + ")");
+  run.io.iostat = 1;
+  return false;
+}
+
 // Cell and reciprocal cell.  False when the cell constants describe no cell.
 bool derive_cell(Params& p) {
   const float rad = static_cast<float>(M_PI / 180.0);
@@ -457,7 +490,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
       !derive_cell(p))
     return fail_read(run, "third line");
 
-  if (!read_radiation(run)) return false;
+  if (!read_radiation(run) || !check_search_size(run)) return false;
 
   // Line 5: divergences, crystal and block radii, mosaic spread.
   if (read_list(in, {&p.diverp, &p.divers, &p.rkugel, &p.radius, &p.eta}) != ReadStatus::ok ||

@@ -232,8 +232,8 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
   // Batches of whole rows of about kBatchPoints points: enough work to
   // share out, little memory whatever the size of the cell.
   constexpr long long kBatchPoints = 1 << 17;
-  const int ncol = 2 * geo.kmax + 1;
-  const long long nrows = static_cast<long long>(2 * geo.hmax + 1) * ncol;
+  const long long ncol = 2LL * geo.kmax + 1;
+  const long long nrows = (2LL * geo.hmax + 1) * ncol;
   const long long row_points = 2LL * geo.lmax + 1;
   const long long per_batch = std::max<long long>(std::max(1, 4 * threads), kBatchPoints / row_points);
   std::vector<LocalFactors> local(static_cast<std::size_t>(threads));
@@ -288,6 +288,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
       for (auto& [key, lf] : factors) cache.insert(key, lf.sf, std::move(lf.notes));
       factors.clear();
     }
+    if (options.progress) options.progress(static_cast<double>(first + n) / static_cast<double>(nrows));
   }
   return true;
 }

@@ -174,6 +174,35 @@ TEST(InputValues, CellsDenserThanAnySolidAreRefused) {
   EXPECT_TRUE(large.ok) << large.listing();
 }
 
+TEST(InputValues, SearchSizeIsEstimatedBeforeAnythingIsSearched) {
+  std::vector<std::string> lines = minimal_input();
+  const auto refused = [&](const char* cell, const std::string& sphere, const std::string& box) {
+    lines[2] = cell;
+    const auto r = run_text(join(lines));
+    EXPECT_GT(r.iostat, 0);
+    EXPECT_TRUE(r.listing.ends_with("\n\n\n The event search is too large for the cell on the third line:\n" + sphere +
+                                    " points in the limiting sphere (at most  0.10E+10)\n" + box +
+                                    " points in the range of h, k, l (at most  0.40E+10)\n"))
+        << r.listing;
+  };
+  // (4/3) pi (2/1.540598)^3 V, and the product of 2 INT(2a/lambda) + 1.
+  refused("5 5 1e30 90 90 90", "  0.23E+33", "  0.44E+33");
+  refused("1000 1000 1000 90 90 90", "  0.92E+10", "  0.18E+11");
+  // A long thin cell: a sphere of 3.7E+08 points, but h from -5.2E+09 to 5.2E+09.
+  refused("4e9 0.1 0.1 90 90 90", "  0.37E+09", "  0.10E+11");
+  lines[2] = "300 300 300 90 90 90";
+  EXPECT_TRUE(InputPhase(join(lines)).ok);
+}
+
+TEST(InputValues, MonochromatorIndicesAreSquaredWithoutOverflow) {
+  // 65536^2 does not fit an int; the reflection lies far outside the sphere.
+  std::vector<std::string> lines = minimal_input();
+  lines[3] = "1 0.5612  5.43 65536 1 1 58.19";
+  EXPECT_EQ(last_line(run_text(join(lines)).listing), "read-error in the fourth line of the input-file");
+  lines[3] = "1 0.5612  5.43 1 1 1 58.19";
+  EXPECT_TRUE(InputPhase(join(lines)).ok);
+}
+
 TEST(InputValues, ExplicitWavelengthsAreOrderedShortestFirst) {
   std::vector<std::string> lines = minimal_input();
   lines[3] = "0.71359 0.00045 0.5 0.7093 0.00041 1.0";
