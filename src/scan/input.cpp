@@ -2,6 +2,7 @@
 // the run parameters derived from them.
 #include <cmath>
 #include <new>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,43 +38,27 @@ constexpr double kMaxAtomsPerCubicAngstrom = 1.0;
 constexpr double kMaxSpherePoints = 1.0e9;
 constexpr double kMaxIndexBox = 4.0e9;
 
-bool fail_read(Run& run, const char* which) {
+// Ends the run with a message of the given lines after two empty lines,
+// the way every failure of the input lines is reported.
+bool fail(Run& run, std::initializer_list<std::string> message) {
   run.list("");
   run.list("");
-  run.list(std::string("read-error in the ") + which + " of the input-file");
+  for (const std::string& line : message) run.list(line);
   run.io.iostat = 1;
   return false;
+}
+
+bool fail_read(Run& run, const char* which) {
+  return fail(run, {std::string("read-error in the ") + which + " of the input-file"});
 }
 
 bool fail_open(Run& run, const std::string& name) {
-  run.list("");
-  run.list("");
-  run.list(X(5) + pad(name, 72));
-  run.list(" there is no such file or directory, or the file is empty,");
-  run.list(" check your input!");
-  run.io.iostat = 1;
-  return false;
+  return fail(run, {X(5) + pad(name, 72), " there is no such file or directory, or the file is empty,",
+                    " check your input!"});
 }
 
 bool fail_allocation(Run& run, const char* second, const char* third) {
-  run.list("");
-  run.list("");
-  run.list(" Dynamical array allocation failed");
-  run.list(second);
-  run.list(third);
-  run.io.iostat = 1;
-  return false;
-}
-
-// A value that no crystal or experiment can have: two empty lines, the
-// fault and the rule it breaks.
-bool refuse(Run& run, const std::string& fault, const std::string& rule) {
-  run.list("");
-  run.list("");
-  run.list(fault);
-  run.list(rule);
-  run.io.iostat = 1;
-  return false;
+  return fail(run, {" Dynamical array allocation failed", second, third});
 }
 
 std::string file_name(const std::string& field) {
@@ -190,8 +175,8 @@ bool read_scan_settings(Run& run) {
   // Without a step density there is no grid, and nothing would say why the
   // scan stays empty.
   if (p.zsw1 == 0.0f)
-    return refuse(run, " The number of steps per degree zsw1 is zero",
-                  " ( zsw1 > 0: scan calculated, zsw1 < 0: events only )");
+    return fail(run, {" The number of steps per degree zsw1 is zero",
+                      " ( zsw1 > 0: scan calculated, zsw1 < 0: events only )"});
   return true;
 }
 
@@ -203,14 +188,7 @@ bool read_explicit_symmetry(Run& run) {
   if (reader.get(&ic) != ReadStatus::ok || reader.get(&ns) != ReadStatus::ok || ic < 1 || ic > 2 ||
       ns < 1)
     return fail_read(run, "symmetry information lines");
-  if (ns > kMaxOperators) {
-    run.list("");
-    run.list("");
-    run.list(" The number of symmetry lines is to large");
-    run.list(" ( ns <= 24)");
-    run.io.iostat = 1;
-    return false;
-  }
+  if (ns > kMaxOperators) return fail(run, {" The number of symmetry lines is to large", " ( ns <= 24)"});
   sym.ic = ic;
   sym.ns = ns;
   for (int k = 0; k < ns; ++k) {
@@ -294,10 +272,10 @@ bool read_atoms(Run& run) {
     // An atom without a table, or without weight, would silently drop out
     // of every count and structure factor.
     if (!(atom.fnr >= 1.0f && atom.fnr <= static_cast<float>(p.nf) && atom.fnr == std::trunc(atom.fnr)))
-      return refuse(run, " The table number of atom" + I(i + 1, 5) + " names no scattering-factor table",
-                    " ( fnr = 1, 2, ... nf with nf =" + I(p.nf, 5) + " )");
+      return fail(run, {" The table number of atom" + I(i + 1, 5) + " names no scattering-factor table",
+                        " ( fnr = 1, 2, ... nf with nf =" + I(p.nf, 5) + " )"});
     if (!(atom.afact > 0.0f))
-      return refuse(run, " The multiplier afact of atom" + I(i + 1, 5) + " is not positive", " ( afact > 0 )");
+      return fail(run, {" The multiplier afact of atom" + I(i + 1, 5) + " is not positive", " ( afact > 0 )"});
     run.cr.atoms.push_back(atom);
     const float per_atom = (static_cast<float>(p.centring) / static_cast<float>(sym.ic)) * 2.0f *
                            atom.afact * static_cast<float>(sym.ns);
@@ -317,9 +295,9 @@ bool check_atom_density(Run& run) {
   for (const ScatteringType& type : run.cr.types) atoms += type.natcell;
   const double per_cubic_angstrom = atoms / run.par.vol;
   if (per_cubic_angstrom <= kMaxAtomsPerCubicAngstrom) return true;
-  return refuse(run, " The cell holds" + F(static_cast<float>(per_cubic_angstrom), 12, 3) + " atoms per A**3",
-                " ( at most" + F(static_cast<float>(kMaxAtomsPerCubicAngstrom), 6, 3) +
-                    " ), check na and the multipliers afact");
+  return fail(run, {" The cell holds" + F(static_cast<float>(per_cubic_angstrom), 12, 3) + " atoms per A**3",
+                    " ( at most" + F(static_cast<float>(kMaxAtomsPerCubicAngstrom), 6, 3) +
+                        " ), check na and the multipliers afact"});
 }
 
 // Line 11: the orientation matrix, optional.  Returns false only on a read
@@ -371,13 +349,9 @@ bool check_search_size(Run& run) {
   double box = 1.0;
   for (float edge : {p.a, p.b, p.c}) box *= 2.0 * std::trunc(2.0 * edge / lambda) + 1.0;
   if (sphere <= kMaxSpherePoints && box <= kMaxIndexBox) return true;
-  run.list("");
-  run.list("");
-  run.list(" The event search is too large for the cell on the third line:");
-  run.list(E(sphere, 10, 2) + " points in the limiting sphere (at most" + E(kMaxSpherePoints, 10, 2) + ")");
-  run.list(E(box, 10, 2) + " points in the range of h, k, l (at most" + E(kMaxIndexBox, 10, 2) + ")");
-  run.io.iostat = 1;
-  return false;
+  return fail(run, {" The event search is too large for the cell on the third line:",
+                    E(sphere, 10, 2) + " points in the limiting sphere (at most" + E(kMaxSpherePoints, 10, 2) + ")",
+                    E(box, 10, 2) + " points in the range of h, k, l (at most" + E(kMaxIndexBox, 10, 2) + ")"});
 }
 
 // Cell and reciprocal cell.  False when the cell constants describe no cell.
@@ -499,8 +473,8 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   for (const auto& [value, name] : {std::pair{p.diverp, "divergence diverp"}, std::pair{p.divers, "divergence divers"},
                                      std::pair{p.eta, "mosaic spread eta"}})
     if (value < 0.0f)
-      return refuse(run, std::string(" The ") + name + " on the fifth line is negative",
-                    " ( diverp, divers, eta >= 0 )");
+      return fail(run, {std::string(" The ") + name + " on the fifth line is negative",
+                        " ( diverp, divers, eta >= 0 )"});
   p.rkugel *= 0.0001f;
   if (p.idesy == kSynchrotron1 || p.idesy == kSynchrotron2) {
     const float a = (p.diverp * kDeg) / std::tan(p.theta_m);
