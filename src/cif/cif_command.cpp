@@ -51,9 +51,12 @@ const char* const kCifHelp =
     "  --psi A E            psi range (deg): -180 180\n"
     "  --steps N            steps per degree, negative for events only: 10\n"
     "  --nnn N              interference term (0: off): 0\n"
-    "  --drumin CPS         print threshold: 1\n"
+    "  --drumin CPS         list and draw the events above CPS: 0 (none listed,\n"
+    "                       all simulated; a run that lists more than 600\n"
+    "                       events stops)\n"
     "  --zeimax CPS         maximum of the plot (0: from the data): 0\n"
     "  --title TEXT         line 1 (default: the CIF's name of the crystal)\n"
+    "  --ub U11 .. U33      the orientation matrix, row by row (default: none)\n"
     "\n"
     "The PostScript page (line 2) is named after OUT.inp with the extension .ps.\n"
     "Exit status: 0 when the input was written, 2 when nothing was written (a\n"
@@ -92,6 +95,7 @@ struct Request {
   std::optional<std::array<double, 2>> divergence, psi;
   std::optional<double> rkugel, radius, eta, steps, drumin, zeimax;
   std::optional<int> nnn;
+  std::optional<std::array<double, 9>> ub;
 };
 
 Request parse(const std::vector<std::string>& args) {
@@ -149,6 +153,10 @@ Request parse(const std::vector<std::string>& args) {
       for (double& x : v) x = to_number(a, next(a));
       (a == "--psi" ? q.psi : q.divergence) = v;
       if (a == "--divergence" && (v[0] < 0 || v[1] < 0)) throw Usage("--divergence must not be negative");
+    } else if (a == "--ub") {
+      std::array<double, 9> ub{};
+      for (double& x : ub) x = to_number(a, next(a));
+      q.ub = ub;
     } else if (a == "--crystal-radius") {
       q.rkugel = not_negative(a, to_number(a, next(a)));
     } else if (a == "--block-radius") {
@@ -200,11 +208,13 @@ RunChoices choices(const Request& q, std::vector<std::string>& summary) {
   take(q.nnn, c.nnn, "--nnn");
   take(q.drumin, c.drumin, "--drumin");
   take(q.zeimax, c.zeimax, "--zeimax");
+  if (!q.ub) defaults.push_back("--ub");
   c.diverp = divergence[0];
   c.divers = divergence[1];
   c.psia = psi[0];
   c.psie = psi[1];
   c.title = q.title;
+  c.ub = q.ub;
   c.hkl = *q.hkl;
 
   const bool tube = q.rad->beam == Beam::tube;
@@ -218,9 +228,11 @@ RunChoices choices(const Request& q, std::vector<std::string>& summary) {
                 "line 5: diverp %g, divers %g deg; crystal radius %g um, mosaic blocks %g um; mosaic spread %g deg",
                 c.diverp, c.divers, c.rkugel, c.radius, c.eta);
   summary.push_back(line);
-  std::snprintf(line, sizeof line, "line 6: psi %g to %g deg, %g steps/deg, nnn %d, drumin %g cps, zeimax %g",
-                c.psia, c.psie, c.zsw1, c.nnn, c.drumin, c.zeimax);
+  std::snprintf(line, sizeof line, "line 6: psi %g to %g deg, %g steps/deg, nnn %d, drumin %g cps%s, zeimax %g",
+                c.psia, c.psie, c.zsw1, c.nnn, c.drumin, c.drumin == 0 ? " (no event listed)" : "", c.zeimax);
   summary.push_back(line);
+  summary.push_back(q.ub ? "line 11: the orientation matrix of --ub"
+                         : "line 11: no orientation matrix; psi = 0 is korva's reference direction");
   if (!defaults.empty()) {
     std::string list;
     for (const std::string& d : defaults) list += (list.empty() ? "" : ", ") + d;

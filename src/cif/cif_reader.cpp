@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <set>
 
 #include <gemmi/cif.hpp>
@@ -355,6 +358,7 @@ std::vector<gemmi::Op> expand_group(const gemmi::GroupOps& group) {
 }
 
 CifCrystal read_cif_file(const std::string& path, const std::string& block) {
+  if (!std::ifstream(path)) throw CifError("cannot read " + path + ": " + std::strerror(errno));
   cifdoc::Document doc;
   try {
     doc = cifdoc::read_file(path);

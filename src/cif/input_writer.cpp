@@ -36,7 +36,7 @@ std::string real(double v, int decimals = 7) {
   return s == "-0" ? "0" : s;
 }
 
-std::string fraction(int twentyfourths) { return real(static_cast<double>(twentyfourths) / kDen); }
+std::string fraction(int twentyfourths) { return real(static_cast<double>(twentyfourths) / kDen, 9); }
 
 Matrix metric(const std::array<double, 6>& cell) {
   const double r = kPi / 180;
@@ -198,7 +198,8 @@ Conversion make_input(const CifCrystal& cr, const RadiationChoice& rad, const Ru
     const std::vector<gemmi::Op::Tran> copies = s.table ? std::vector<gemmi::Op::Tran>{{0, 0, 0}} : s.centring;
     for (const gemmi::Op::Tran& c : copies) {
       std::string line = std::to_string(site_table[n]) + "  " + real(afact, 8);
-      for (int i = 0; i < 3; ++i) line += "  " + real(site.x[i] + static_cast<double>(c[i] - s.shift[i]) / kDen);
+      // Nine decimals keep thirds exact to single precision.
+      for (int i = 0; i < 3; ++i) line += "  " + real(site.x[i] + static_cast<double>(c[i] - s.shift[i]) / kDen, 9);
       atoms.push_back(line + "\n" + ul);
     }
   }
@@ -246,6 +247,9 @@ Conversion make_input(const CifCrystal& cr, const RadiationChoice& rad, const Ru
   }
   for (const std::string& a : atoms) t += a + "\n";
   t += hkl_text(h) + "  0  0  0  0\n";
+  if (run.ub)
+    for (int r = 0; r < 3; ++r)
+      t += real((*run.ub)[3 * r]) + "  " + real((*run.ub)[3 * r + 1]) + "  " + real((*run.ub)[3 * r + 2]) + "\n";
 
   // The summary.
   auto& sum = out.summary;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct RadiationChoice {
   double band = 0.01;       // neutrons: delta-lambda / lambda
 };
 
-// Input lines 5, 6 and 10 besides the reflection: what a CIF does not say.
+// Input lines 5, 6, 10 and 11 besides the reflection: what a CIF does not say.
 struct RunChoices {
   std::string title;    // line 1; empty: from the CIF
   std::string ps_name;  // line 2
@@ -31,7 +32,10 @@ struct RunChoices {
   double eta = 0;                 // degrees
   double psia = -180, psie = 180, zsw1 = 10;
   int nnn = 0;
-  double drumin = 1, zeimax = 0;
+  // 0 lists no event and simulates all: a threshold that suits every crystal
+  // and beam does not exist, and a run that lists more than 600 events stops.
+  double drumin = 0, zeimax = 0;
+  std::optional<std::array<double, 9>> ub;  // line 11, row by row
 };
 
 // Defaults that suit a laboratory diffractometer (tube), a bending-magnet
