@@ -61,7 +61,8 @@ const char* const kCifHelp =
     "The PostScript page (line 2) is named after OUT.inp with the extension .ps.\n"
     "Exit status: 0 when the input was written, 2 when nothing was written (a\n"
     "usage error, a CIF without cell, atoms or symmetry, an element the tables\n"
-    "lack, a syntax error, an existing OUT.inp without --force).\n";
+    "lack, a syntax error, a reflection beyond the Ewald sphere, an existing\n"
+    "OUT.inp without --force).\n";
 
 namespace {
 

@@ -54,18 +54,24 @@ int shift_norm(const std::array<int, 3>& p) {
 
 }  // namespace
 
+namespace {
+
+// x' = x - p turns x -> R x + t into x' -> R x' + (t + R p - p).
+gemmi::Op shifted(gemmi::Op op, const std::array<int, 3>& p) {
+  for (int i = 0; i < 3; ++i) {
+    int rp = 0;
+    for (int j = 0; j < 3; ++j) rp += op.rot[i][j] * p[j];
+    op.tran[i] += rp / kDen - p[i];
+  }
+  return op.wrap();
+}
+
+}  // namespace
+
 std::vector<gemmi::Op> shifted_group(const std::vector<gemmi::Op>& ops, const std::array<int, 3>& p) {
-  // x' = x - p turns x -> R x + t into x' -> R x' + (t + R p - p).
   std::vector<gemmi::Op> out;
   out.reserve(ops.size());
-  for (gemmi::Op op : ops) {
-    for (int i = 0; i < 3; ++i) {
-      int rp = 0;
-      for (int j = 0; j < 3; ++j) rp += op.rot[i][j] * p[j];
-      op.tran[i] += rp / kDen - p[i];
-    }
-    out.push_back(op.wrap());
-  }
+  for (const gemmi::Op& op : ops) out.push_back(shifted(op, p));
   return sorted(out);
 }
 
@@ -116,7 +122,11 @@ Setting choose_setting(const std::vector<gemmi::Op>& given) {
         for (int c = 0; c < kDen; ++c) {
           const std::array<int, 3> p = {a, b, c};
           if (shift_norm(p) >= best) continue;
-          if (shifted_group(ops, p) != t) continue;
+          // Equal sizes: every shifted operator in t makes the sets equal.
+          if (!std::all_of(ops.begin(), ops.end(), [&](const gemmi::Op& op) {
+                return std::binary_search(t.begin(), t.end(), shifted(op, p));
+              }))
+            continue;
           best = shift_norm(p);
           s.table = true;
           s.nr = nr;
@@ -149,7 +159,7 @@ Setting choose_setting(const std::vector<gemmi::Op>& given) {
       }
     }
     if (!placed) throw CifError("the group has more than 24 operators modulo centring and no centre of inversion "
-                                "on the grid of 1/48: korva cannot hold it");
+                                "at a multiple of 1/24: korva cannot hold it");
   }
   s.centring = centring_of(group);
   s.ic = inversion_at_origin(group) ? 1 : 2;

@@ -29,7 +29,7 @@ const XrayRow* neutral_row(int z) {
 std::string ions_of(int z) {
   std::string list;
   for (const XrayRow& row : kXrayTable)
-    if (row.z == z && is_ion(row.symbol)) list += " " + trimmed(row.symbol);
+    if (row.z == z && is_ion(row.symbol)) (list += ' ') += trimmed(row.symbol);
   return list;
 }
 
@@ -67,7 +67,7 @@ std::string symbols_text() {
   std::string out =
       "Scattering-table symbols that an input file may use (input line 8,\n"
       "columns 1-4).  Case matters and the charge follows the element: Fe3+,\n"
-      "O1- (the table has no O2-; Fe+3 and FE are no symbols either).\n"
+      "O1- (the table has no O2-; Fe+3 and FE are not symbols either).\n"
       "\n"
       "X-ray tables, by atomic number: the neutral atom, then its ions.  Siv is\n"
       "the neutral silicon atom; Cval and Siva are fits to valence electrons.\n";
@@ -81,7 +81,7 @@ std::string symbols_text() {
       std::snprintf(head, sizeof head, "%5d ", z);
       line = head;
     }
-    line += " " + trimmed(row.symbol);
+    (line += ' ') += trimmed(row.symbol);
   }
   out += line + "\n";
   out +=

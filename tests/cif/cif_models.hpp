@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <xraylib.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
@@ -73,6 +74,7 @@ inline std::string cif_text(const Model& m, Form form) {
     t += s.label + " " + s.type + " " + num(s.x[0]) + " " + num(s.x[1]) + " " + num(s.x[2]) + " " + num(s.occ) +
          " " + num(s.u) + "\n";
   const bool b = form == Form::loop_b;
+  if (std::none_of(m.sites.begin(), m.sites.end(), [](const Site& s) { return s.aniso; })) return t;
   t += std::string("loop_\n_atom_site_aniso_label\n") +
        (b ? "_atom_site_aniso_B_11\n_atom_site_aniso_B_22\n_atom_site_aniso_B_33\n_atom_site_aniso_B_12\n"
             "_atom_site_aniso_B_13\n_atom_site_aniso_B_23\n"

@@ -87,6 +87,14 @@ std::vector<long> event_counts(const std::string& input) {
   return counts;
 }
 
+// Two settings of one lattice: each describes its CIF's crystal, and both
+// give the same events in a 360-degree turn about the same reflection vector.
+void expect_equivalent(const Converted& a, const Converted& b) {
+  expect_same_factors(a);
+  expect_same_factors(b);
+  EXPECT_EQ(event_counts(a.conv.input), event_counts(b.conv.input));
+}
+
 RadiationChoice tube(const char* name) {
   RadiationChoice r;
   r.tube = name;
@@ -126,9 +134,7 @@ TEST(CifConversion, OriginChoicesOfACubicGroupGiveOneCrystal) {
   EXPECT_TRUE(c1.conv.setting.table && c1.conv.setting.nr == 227);
   EXPECT_NE(c1.conv.setting.shift, (std::array<int, 3>{0, 0, 0}));
   EXPECT_TRUE(has_warning(c1.conv, "O2-"));
-  expect_same_factors(c2);
-  expect_same_factors(c1);
-  EXPECT_EQ(event_counts(c1.conv.input), event_counts(c2.conv.input));
+  expect_equivalent(c1, c2);
 }
 
 // An R group on hexagonal axes (explicit operators, centred copies) and on
@@ -174,9 +180,7 @@ TEST(CifConversion, MonoclinicCellChoicesGiveTheSameEvents) {
   const Converted cn_ = convert(pn, Form::loop_u, rad, {1, 0, 3});
   EXPECT_TRUE(cc.conv.setting.table && cc.conv.setting.nr == 14);
   EXPECT_FALSE(cn_.conv.setting.table);
-  expect_same_factors(cc);
-  expect_same_factors(cn_);
-  EXPECT_EQ(event_counts(cc.conv.input), event_counts(cn_.conv.input));
+  expect_equivalent(cc, cn_);
 }
 
 // P n m a with anisotropic U and the same crystal on cyclically permuted
@@ -208,9 +212,7 @@ TEST(CifConversion, AxisPermutationWithAnisotropicUAndB) {
   const Converted c1 = convert(perm, Form::loop_b, tube("Mo"), {1, 1, 2});
   EXPECT_TRUE(c0.conv.setting.table && c0.conv.setting.nr == 62);
   EXPECT_FALSE(c1.conv.setting.table);
-  expect_same_factors(c0);
-  expect_same_factors(c1);
-  EXPECT_EQ(event_counts(c0.conv.input), event_counts(c1.conv.input));
+  expect_equivalent(c0, c1);
 }
 
 // examples/yig.cif with the run parameters of examples/yig-noscan.inp gives
@@ -284,6 +286,15 @@ TEST_F(CifCommandTest, WritesBesideTheCifAndNeverReplacesWithoutForce) {
   EXPECT_EQ(korva("run c.inp").status, 0);
   EXPECT_EQ(korva("cif c.cif --reflection 9 9 9 --tube Cu -o far.inp").status, 2);  // beyond the Ewald sphere
   EXPECT_FALSE(std::filesystem::exists(dir_ / "far.inp"));
+
+  // An operator loop that disagrees with the symbol wins, with a warning.
+  write("d.cif", cif_text(model({5, 6, 7, 90, 90, 90}, "P 1", {iso("Fe1", "Fe", "Fe", {0.1, 0.2, 0.3}, 0.01)}),
+                          Form::loop_u) +
+                     "_symmetry_space_group_name_H-M 'P -1'\n");
+  r = korva("cif d.cif --reflection 1 0 0 --tube Cu");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("disagree; the loop is used"), std::string::npos) << r.out;
+  EXPECT_NE(read("d.inp").find("\n1  1  1\n"), std::string::npos) << read("d.inp");
 }
 
 TEST_F(CifCommandTest, UnusableCifsExitWithTwoAndLeaveNoFile) {
