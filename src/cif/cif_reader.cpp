@@ -280,7 +280,6 @@ void read_sites(cifdoc::Block& block, CifCrystal& cr) {
     site.label = row.has2(kLabel) ? row.str(kLabel) : "#" + std::to_string(index);
     if (row.has2(kCalc) && lower(row.str(kCalc)) == "dum") continue;  // a dummy atom marks a place, not an atom
     read_type_symbol(row.has2(kType) ? row.str(kType) : site.label, site, cr.warnings);
-    site.type_symbol = row.has2(kType) ? row.str(kType) : site.label;
     const char* axis = "xyz";
     for (int n = 0; n < 3; ++n) {
       site.x[n] = number(row, kX + n);

@@ -20,7 +20,6 @@ struct CifError : std::runtime_error {
 
 struct CifSite {
   std::string label;
-  std::string type_symbol;  // as given, or the label when the CIF gives none
   std::string element;      // chemical symbol, "D" for deuterium
   int z = 0;                // atomic number (1 for deuterium)
   int charge = 0;

@@ -52,10 +52,6 @@ int shift_norm(const std::array<int, 3>& p) {
   return n;
 }
 
-}  // namespace
-
-namespace {
-
 // x' = x - p turns x -> R x + t into x' -> R x' + (t + R p - p).
 gemmi::Op shifted(gemmi::Op op, const std::array<int, 3>& p) {
   for (int i = 0; i < 3; ++i) {
@@ -66,8 +62,7 @@ gemmi::Op shifted(gemmi::Op op, const std::array<int, 3>& p) {
   return op.wrap();
 }
 
-}  // namespace
-
+// The group's operators in the input's coordinates, x' = x - p.
 std::vector<gemmi::Op> shifted_group(const std::vector<gemmi::Op>& ops, const std::array<int, 3>& p) {
   std::vector<gemmi::Op> out;
   out.reserve(ops.size());
@@ -75,6 +70,7 @@ std::vector<gemmi::Op> shifted_group(const std::vector<gemmi::Op>& ops, const st
   return sorted(out);
 }
 
+// The whole group of table entry nr, as CifCrystal::ops is held.
 std::vector<gemmi::Op> table_group(int nr) {
   const SpaceGroupEntry& e = space_group_entry(nr);
   std::vector<gemmi::Op> stored;
@@ -104,6 +100,8 @@ std::vector<gemmi::Op> table_group(int nr) {
     for (const gemmi::Op::Tran& c : centring) all.push_back(op.translated(c));
   return sorted(all);
 }
+
+}  // namespace
 
 Setting choose_setting(const std::vector<gemmi::Op>& given) {
   const std::vector<gemmi::Op> ops = sorted(given);

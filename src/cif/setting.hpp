@@ -32,15 +32,9 @@ struct Setting {
 // than 24 operators modulo centring).  Throws CifError when none applies.
 Setting choose_setting(const std::vector<gemmi::Op>& ops);
 
-// The group's operators in the input's coordinates, x' = x - shift.
-std::vector<gemmi::Op> shifted_group(const std::vector<gemmi::Op>& ops, const std::array<int, 3>& shift);
-
 // Number of distinct positions of x under the group (within tol angstrom in
 // the cell of metric g, the 3x3 metric tensor).
 int site_multiplicity(const std::vector<gemmi::Op>& ops, const std::array<double, 3>& x,
                       const std::array<std::array<double, 3>, 3>& g, double tol);
-
-// The whole group of table entry nr, as CifCrystal::ops is held.
-std::vector<gemmi::Op> table_group(int nr);
 
 }  // namespace korva::cif
