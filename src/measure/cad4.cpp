@@ -71,8 +71,8 @@ struct Reader {
     }
     const Params& p = run.par;
     float f = 0.0f, phase = 0.0f;
-    fcalc1_(run, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase);
-    if (run.ierr == 1) return false;
+    fcalc1_(run.cr, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase, run.report);
+    if (run.report.stopped()) return false;
     const float astar = reference_absorption(run, theta);
     const ReferenceTerms r = tube_reference(p, value, theta, f, astar,
                                             [this](float x, float th) { return extinction(x, th); });

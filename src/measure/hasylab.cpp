@@ -47,7 +47,7 @@ void fail_input_read(Run& run, const char* what) {
   run.list("");
   run.list(std::string("read-error in the ") + what + " of the input-file");
   run.io.iostat = 1;
-  run.ierr = 1;
+  run.report.stop();
 }
 
 // Input lines 13a (one reference reflection a line, closed by h = 999) and
@@ -150,8 +150,8 @@ struct Reader {
     }
     const Params& p = run.par;
     float f = 0.0f, phase = 0.0f;
-    fcalc1_(run, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase);
-    if (run.ierr == 1) return false;
+    fcalc1_(run.cr, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase, run.report);
+    if (run.report.stopped()) return false;
     const float astar = reference_absorption(run, theta);
     const ReferenceTerms r = synchrotron_reference(p, value, theta, pol, f, astar,
                                                    [this](float x, float th) { return extinction(x, th); });

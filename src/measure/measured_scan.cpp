@@ -83,7 +83,7 @@ bool read_measured_scan(Run& run) {
     case kNeutrons: neutron_(run); break;
     default: break;
   }
-  if (run.ierr == 1) {
+  if (run.report.stopped()) {
     if (run.io.iostat <= 0) run.io.iostat = 1;
     return false;
   }

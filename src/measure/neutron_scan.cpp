@@ -31,8 +31,8 @@ void neutron_(Run& run) {
       return true;
     }
     float f = 0.0f, phase = 0.0f;
-    fcalc1_n_(run, o.h, o.k, o.l, f, phase);
-    if (run.ierr == 1) return false;
+    fcalc1_n_(run.cr, o.h, o.k, o.l, f, phase, run.report);
+    if (run.report.stopped()) return false;
     const ReferenceTerms r = neutron_reference(p, o.value, o.theta, f, chuk);
     if (r.counted) {
       sc.i0_sum += r.i0;

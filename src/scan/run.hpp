@@ -14,6 +14,7 @@
 #include "crystal/crystal.hpp"
 #include "support/numeric.hpp"
 #include "support/radiation.hpp"
+#include "support/report.hpp"
 #include "support/units.hpp"
 
 namespace korva {
@@ -170,14 +171,14 @@ struct Clock {
 };
 
 struct Run {
-  explicit Run(Io& io_) : io(io_) {}
+  explicit Run(Io& io_) : io(io_), report([&io_](std::string_view line) { io_.listing.line(line); }) {}
   Io& io;
   Params par;
   Crystal cr;
   ScanState sc;
   Clock clock;
   std::vector<float> extinction;  // working copy of the extinction table (chuk1_)
-  int ierr = 0;                   // 1: a routine reported a failure; the run ends
+  Report report;                  // the listing, and whether a routine stopped the run
 
   void list(std::string_view record) { io.listing.line(record); }
 };

@@ -65,7 +65,7 @@ TEST(Hasylab, FilterCodeFiveDeadTimesAndReportedBackground) {
   EXPECT_EQ(sc.iprim_obs, 850.0f);
   EXPECT_EQ(sc.sig_iprim_obs, 85.0f);
   EXPECT_EQ(t.run.par.scan_flag, 1);
-  EXPECT_EQ(t.run.ierr, 0);
+  EXPECT_FALSE(t.run.report.stopped());
 }
 
 TEST(Hasylab, OnlyTheClosingLineMeansNoReferences) {
@@ -75,7 +75,7 @@ TEST(Hasylab, OnlyTheClosingLineMeansNoReferences) {
   ref.h = ref.k = ref.l = 1;
   t.scan(hasylab_record(ref) + hasylab_record(primary(176.5f, 800.0f, 0, kC1a, kC2a)));
   hasyl4_(t.run);
-  EXPECT_EQ(t.run.ierr, 0);
+  EXPECT_FALSE(t.run.report.stopped());
   EXPECT_EQ(t.run.sc.nref, 0);
   EXPECT_EQ(t.run.sc.aintm[2], 800.0f);
   // Neither line 13b nor a filter block: no beam count multiplier.
@@ -96,7 +96,7 @@ TEST(Hasylab, HundredFirstReferenceLineIsNoKeyAndLine13bStillReads) {
   ref.k = ref.l = 0;
   t.scan(hasylab_record(ref) + hasylab_record(primary(176.5f, 800.0f, 1, kC1a, kC2a)));
   hasyl4_(t.run);
-  EXPECT_EQ(t.run.ierr, 0);
+  EXPECT_FALSE(t.run.report.stopped());
   EXPECT_EQ(t.run.sc.nref, 0);
   EXPECT_TRUE(t.listed(" Only the first 100 reference reflections of the input file are used"));
   const double bg = std::min(normalised(100, 1000, 2, 1000, 2, 0, 0), normalised(120, 1200, 2, 1000, 2, 0, 0)) * 5 * 1.5;
@@ -176,7 +176,7 @@ TEST(Hasylab, UnreadableReferenceLineEndsTheRun) {
   t.input_tail("1 1 1\n1 x 1\n999 0 0\n");
   t.scan(hasylab_record(primary(176.5f, 800.0f, 0, kC1a, kC2a)));
   hasyl4_(t.run);
-  EXPECT_EQ(t.run.ierr, 1);
+  EXPECT_TRUE(t.run.report.stopped());
   EXPECT_EQ(t.io.iostat, 1);
   EXPECT_TRUE(t.listed("read-error in the reference reflection lines of the input-file"));
 }

@@ -37,7 +37,7 @@ test::ChukD real_chuk(const Run& run) {
 
 double xray_f(Run& run, int h, int k, int l, double theta) {
   float f = 0, phi = 0;
-  fcalc1_(run, h, k, l, std::sin(static_cast<float>(theta) * 0.0174533f) / run.par.alam1, f, phi);
+  fcalc1_(run.cr, h, k, l, std::sin(static_cast<float>(theta) * 0.0174533f) / run.par.alam1, f, phi, run.report);
   return f;
 }
 
@@ -199,7 +199,7 @@ TEST(ReferenceReflections, NeutronReferencesWithTheirStructureFactors) {
       "  2  2  2  22.50  11.    300.0\n");
   neutron_(t.run);
   float f = 0, phi = 0;
-  fcalc1_n_(t.run, 1, 1, 1, f, phi);
+  fcalc1_n_(t.run.cr, 1, 1, 1, f, phi, t.run.report);
   const Expect e = test::neutron_expect(t.run.par, 4000, 10.98, f, real_chuk(t.run));
   EXPECT_EQ(t.run.sc.nref, 1);
   EXPECT_NEAR(t.run.sc.i0_sum, e.i0, 1e-3 * e.i0);
