@@ -139,7 +139,7 @@ struct Reader {
 
   float extinction(float x, float theta) const {
     float y = 0.0f;
-    chuk_(run, x, theta, y);
+    chuk_(run.extinction, x, theta, y);
     return y;
   }
 

@@ -20,7 +20,7 @@ void neutron_(Run& run) {
 
   const ExtinctionFn chuk = [&run](float x, float theta) {
     float y = 0.0f;
-    chuk_(run, x, theta, y);
+    chuk_(run.extinction, x, theta, y);
     return y;
   };
   StepSums sums;

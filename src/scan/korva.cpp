@@ -11,7 +11,7 @@ void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dnam
   io.iostat = 0;
   Run run(io);  // everything of this run is released when it goes out of scope
 
-  chuk1_(run);
+  run.extinction = chuk1_();
   run.list(X(30) + "****  KORVA-99  ****");
   run.list(X(22) + "simulation of multiple-diffraction psi-scans");
   run.list("");

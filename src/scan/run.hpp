@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "crystal/crystal.hpp"
+#include "crystal/extinction.hpp"
 #include "support/numeric.hpp"
 #include "support/radiation.hpp"
 #include "support/report.hpp"
@@ -177,7 +178,7 @@ struct Run {
   Crystal cr;
   ScanState sc;
   Clock clock;
-  std::vector<float> extinction;  // working copy of the extinction table (chuk1_)
+  ExtinctionTable extinction;     // working copy of the extinction table (chuk1_)
   Report report;                  // the listing, and whether a routine stopped the run
 
   void list(std::string_view record) { io.listing.line(record); }

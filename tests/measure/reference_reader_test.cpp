@@ -30,7 +30,7 @@ using test::TestRun;
 test::ChukD real_chuk(const Run& run) {
   return [&run](double x, double theta) {
     float y = 0;
-    chuk_(run, static_cast<float>(x), static_cast<float>(theta), y);
+    chuk_(run.extinction, static_cast<float>(x), static_cast<float>(theta), y);
     return static_cast<double>(y);
   };
 }
