@@ -22,7 +22,8 @@ class Export : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("korva-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("korva-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
