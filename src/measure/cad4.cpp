@@ -77,8 +77,8 @@ struct Reader {
     const ReferenceTerms r = tube_reference(p, value, theta, f, astar,
                                             [this](float x, float th) { return extinction(x, th); });
     if (r.counted) {
-      run.sc.i0_sum += r.i0;
-      ++run.sc.nref;
+      run.sc.measured.i0_sum += r.i0;
+      ++run.sc.measured.nref;
     }
     run.list(tube_reference_line(h, k, l, r));
     return true;
@@ -178,21 +178,21 @@ void cad4_(Run& run) {
   if (!obs && sums.steps > 0) {
     const float steps = static_cast<float>(sums.steps);
     background = std::fmin(96.0f * reader.bg_left / (60.0f * steps), 96.0f * reader.bg_right / (60.0f * steps));
-    for (float& v : sc.aintm)
+    for (float& v : sc.measured.aintm)
       if (v < kNoMeasurement) v -= background;
   }
-  sc.background = background;
+  sc.measured.background = background;
   if (sums.steps == 0) {
     list_missing_primary(run, true);
     p.scan_flag = 0;
   }
   if (sums.iprim_count > 0) {
     const float n = static_cast<float>(sums.iprim_count);
-    sc.iprim_obs = (sums.iprim_sum - n * background) / n;
-    sc.sig_iprim_obs = sums.sigma_sum / n;
+    sc.measured.iprim_obs = (sums.iprim_sum - n * background) / n;
+    sc.measured.sig_iprim_obs = sums.sigma_sum / n;
   }
-  sc.omax -= background;
-  sc.omin -= background;
+  sc.measured.omax -= background;
+  sc.measured.omin -= background;
 }
 
 }  // namespace korva

@@ -20,14 +20,14 @@ int best_shift(const Run& run, float calc_max) {
   const ScanState& sc = run.sc;
   const float zsw = p.zsw();
   if (!(calc_max > 0.0f) || zsw == 0.0f) return 0;
-  const float ratio = sc.omax / calc_max;
-  const float limit = 0.8f * sc.omax;
-  const int n = static_cast<int>(std::min(sc.aint.size(), sc.aintm.size()));
+  const float ratio = sc.measured.omax / calc_max;
+  const float limit = 0.8f * sc.measured.omax;
+  const int n = static_cast<int>(std::min(sc.aint.size(), sc.measured.aintm.size()));
   // The peaks are left out: the fit follows the shape of the scan, not the
   // heights of single events.
   std::vector<int> points;
   for (int i = 0; i < n; ++i) {
-    const float m = sc.aintm[static_cast<std::size_t>(i)];
+    const float m = sc.measured.aintm[static_cast<std::size_t>(i)];
     if (m < kNoMeasurement && m < limit) points.push_back(i);
   }
   const int range = zsw > 5.0f ? nint(zsw) : 10;
@@ -38,7 +38,7 @@ int best_shift(const Run& run, float calc_max) {
     for (int i : points) {
       const long long j = static_cast<long long>(i) + s;
       if (j < 0 || j >= n) continue;
-      const float m = sc.aintm[static_cast<std::size_t>(i)];
+      const float m = sc.measured.aintm[static_cast<std::size_t>(i)];
       deviation += std::fabs(m - ratio * sc.aint[static_cast<std::size_t>(j)]);
       measured += std::fabs(m);
     }
@@ -74,13 +74,13 @@ void compare_with_measurement(Run& run) {
   run.list("");
   run.list(" Deviation between calculated and measured psi    :" + F(deviation, 8, 3));
   run.list("");
-  run.list(" Maximum background corrected measured intensity (cps)    :" + F(sc.omax, 10, 2) + "  +/-  " +
-           F(sc.sig_omax, 7, 2) + " at psi =" + F(sc.psi_omax, 8, 3));
-  run.list(" Measured I-prim                                 (cps)    :" + F(sc.iprim_obs, 10, 2) + "  +/-  " +
-           F(sc.sig_iprim_obs, 7, 2) + " in the psi interval:" + F(p.psi1, 10, 3) + F(p.psi2, 10, 3));
-  run.list(" Minimum background corrected measured intensity (cps)    :" + F(sc.omin, 10, 2) + "  +/-  " +
-           F(sc.sig_omin, 7, 2) + " at psi =" + F(sc.psi_omin, 8, 3));
-  run.list(" Background                                      (cps)    :" + F(sc.background, 10, 2));
+  run.list(" Maximum background corrected measured intensity (cps)    :" + F(sc.measured.omax, 10, 2) + "  +/-  " +
+           F(sc.measured.sig_omax, 7, 2) + " at psi =" + F(sc.measured.psi_omax, 8, 3));
+  run.list(" Measured I-prim                                 (cps)    :" + F(sc.measured.iprim_obs, 10, 2) + "  +/-  " +
+           F(sc.measured.sig_iprim_obs, 7, 2) + " in the psi interval:" + F(p.psi1, 10, 3) + F(p.psi2, 10, 3));
+  run.list(" Minimum background corrected measured intensity (cps)    :" + F(sc.measured.omin, 10, 2) + "  +/-  " +
+           F(sc.measured.sig_omin, 7, 2) + " at psi =" + F(sc.measured.psi_omin, 8, 3));
+  run.list(" Background                                      (cps)    :" + F(sc.measured.background, 10, 2));
   run.list("");
 }
 

@@ -156,8 +156,8 @@ struct Reader {
     const ReferenceTerms r = synchrotron_reference(p, value, theta, pol, f, astar,
                                                    [this](float x, float th) { return extinction(x, th); });
     if (r.counted) {
-      run.sc.i0_sum += r.i0;
-      ++run.sc.nref;
+      run.sc.measured.i0_sum += r.i0;
+      ++run.sc.measured.nref;
     }
     run.list(synchrotron_reference_line(h, k, l, r, file_record));
     return true;
@@ -276,7 +276,7 @@ void hasyl4_(Run& run) {
     float bg = std::fmin(reader.bg_left, reader.bg_right) * static_cast<float>(reader.last_npts) /
                static_cast<float>(sums.steps) * reader.last_mb;
     if (!(bg >= 0.0f)) bg = 0.0f;
-    sc.background = bg;
+    sc.measured.background = bg;
   }
   if (sums.steps == 0) {
     list_missing_primary(run, false);
@@ -284,8 +284,8 @@ void hasyl4_(Run& run) {
   }
   if (sums.iprim_count > 0) {
     const float n = static_cast<float>(sums.iprim_count);
-    sc.iprim_obs = sums.iprim_sum / n;
-    sc.sig_iprim_obs = sums.sigma_sum / n;
+    sc.measured.iprim_obs = sums.iprim_sum / n;
+    sc.measured.sig_iprim_obs = sums.sigma_sum / n;
   }
 }
 

@@ -35,8 +35,8 @@ void neutron_(Run& run) {
     if (run.report.stopped()) return false;
     const ReferenceTerms r = neutron_reference(p, o.value, o.theta, f, chuk);
     if (r.counted) {
-      sc.i0_sum += r.i0;
-      ++sc.nref;
+      sc.measured.i0_sum += r.i0;
+      ++sc.measured.nref;
     }
     run.list(neutron_reference_line(o.h, o.k, o.l, r, p));
     return true;
@@ -49,8 +49,8 @@ void neutron_(Run& run) {
     p.scan_flag = 0;
   }
   if (sums.iprim_count > 0) {
-    sc.iprim_obs = sums.iprim_sum / static_cast<float>(sums.iprim_count);
-    sc.sig_iprim_obs = 0.0f;
+    sc.measured.iprim_obs = sums.iprim_sum / static_cast<float>(sums.iprim_count);
+    sc.measured.sig_iprim_obs = 0.0f;
   }
 }
 

@@ -1,11 +1,11 @@
 // Readers of a measured psi-scan and the pieces they share.
 //
 // Each reader reads the scan file already open on unit 11 (run.io.scan) to
-// its end, fills the measured scan run.sc.aintm on the psi grid, the
+// its end, fills the measured scan run.sc.measured.aintm on the psi grid, the
 // measured extrema, I-prim, the background and the sum and count of the
 // incident-intensity estimates of the reference reflections, and writes one
-// listing line per reference reflection.  The caller sets run.sc.omax to 0
-// and run.sc.omin to 1.0e6 before the call.  A failed structure factor
+// listing line per reference reflection.  The caller sets run.sc.measured.omax to 0
+// and run.sc.measured.omin to 1.0e6 before the call.  A failed structure factor
 // (run.ierr = 1) ends a reader at once.
 //
 // Damaged files end soundly: a record cut short by the end of the file, or

@@ -15,12 +15,12 @@ bool is_obs_file(const Params& p) { return p.scan_ext == "obs"; }
 
 void reset_measured_results(Run& run) {
   ScanState& sc = run.sc;
-  sc.psi_omax = sc.sig_omax = 0.0f;
-  sc.psi_omin = sc.sig_omin = 0.0f;
-  sc.iprim_obs = sc.sig_iprim_obs = 0.0f;
-  sc.background = 0.0f;
-  sc.i0_sum = 0.0f;
-  sc.nref = 0;
+  sc.measured.psi_omax = sc.measured.sig_omax = 0.0f;
+  sc.measured.psi_omin = sc.measured.sig_omin = 0.0f;
+  sc.measured.iprim_obs = sc.measured.sig_iprim_obs = 0.0f;
+  sc.measured.background = 0.0f;
+  sc.measured.i0_sum = 0.0f;
+  sc.measured.nref = 0;
 }
 
 bool store_primary_step(Run& run, StepSums& sums, float psi, float value, float sigma) {
@@ -28,17 +28,17 @@ bool store_primary_step(Run& run, StepSums& sums, float psi, float value, float 
   ScanState& sc = run.sc;
   if (!(psi >= p.psia && psi <= p.psie)) return false;
   const int i = nint((psi - p.psia) * p.zsw());
-  if (i < 0 || static_cast<std::size_t>(i) >= sc.aintm.size()) return false;
-  sc.aintm[static_cast<std::size_t>(i)] = value;
-  if (value > sc.omax) {
-    sc.omax = value;
-    sc.psi_omax = psi;
-    sc.sig_omax = sigma;
+  if (i < 0 || static_cast<std::size_t>(i) >= sc.measured.aintm.size()) return false;
+  sc.measured.aintm[static_cast<std::size_t>(i)] = value;
+  if (value > sc.measured.omax) {
+    sc.measured.omax = value;
+    sc.measured.psi_omax = psi;
+    sc.measured.sig_omax = sigma;
   }
-  if (value < sc.omin) {
-    sc.omin = value;
-    sc.psi_omin = psi;
-    sc.sig_omin = sigma;
+  if (value < sc.measured.omin) {
+    sc.measured.omin = value;
+    sc.measured.psi_omin = psi;
+    sc.measured.sig_omin = sigma;
   }
   if (psi >= p.psi1 && psi <= p.psi2) {
     sums.iprim_sum += value;

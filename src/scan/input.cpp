@@ -465,7 +465,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   p.nstep = nint(static_cast<float>(p.psie - p.psia) * p.zsw());
   try {
     run.sc.aint.assign(static_cast<std::size_t>(p.nstep) + 1, 0.0f);
-    run.sc.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
+    run.sc.measured.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
   } catch (const std::bad_alloc&) {
     return fail_allocation(run, " Number of steps = (psie - psia)*zsw is to large",
                            " Please reduce the number of steps in your input file!");

@@ -72,9 +72,9 @@ struct TestRun {
     p.dname2.resize(72, ' ');
     p.nstep = static_cast<int>(std::lround((psie - psia) * zsw));
     run.sc.aint.assign(static_cast<std::size_t>(p.nstep) + 1, 0.0f);
-    run.sc.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
-    run.sc.omax = 0.0f;
-    run.sc.omin = 1.0e6f;
+    run.sc.measured.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
+    run.sc.measured.omax = 0.0f;
+    run.sc.measured.omin = 1.0e6f;
   }
 
   void scan(const std::string& text) {

@@ -55,15 +55,15 @@ TEST(Hasylab, FilterCodeFiveDeadTimesAndReportedBackground) {
   const double right = normalised(120, 1200, 2, 1000, f, 1e-5, 2e-5) + normalised(70, 1005, 2, 1000, f, 1e-5, 2e-5);
   const double bg = std::min(left, right) * 12 / 2 * 1.5;  // npts and m_b of the last record
   const ScanState& sc = t.run.sc;
-  EXPECT_NEAR(sc.background, bg, 1e-4 * bg);
+  EXPECT_NEAR(sc.measured.background, bg, 1e-4 * bg);
   // Reported only: the measured values keep it.
-  EXPECT_EQ(sc.aintm[2], 800.0f);
-  EXPECT_EQ(sc.aintm[4], 900.0f);
-  EXPECT_EQ(sc.omax, 900.0f);
-  EXPECT_EQ(sc.sig_omax, 90.0f);
-  EXPECT_EQ(sc.omin, 800.0f);
-  EXPECT_EQ(sc.iprim_obs, 850.0f);
-  EXPECT_EQ(sc.sig_iprim_obs, 85.0f);
+  EXPECT_EQ(sc.measured.aintm[2], 800.0f);
+  EXPECT_EQ(sc.measured.aintm[4], 900.0f);
+  EXPECT_EQ(sc.measured.omax, 900.0f);
+  EXPECT_EQ(sc.measured.sig_omax, 90.0f);
+  EXPECT_EQ(sc.measured.omin, 800.0f);
+  EXPECT_EQ(sc.measured.iprim_obs, 850.0f);
+  EXPECT_EQ(sc.measured.sig_iprim_obs, 85.0f);
   EXPECT_EQ(t.run.par.scan_flag, 1);
   EXPECT_FALSE(t.run.report.stopped());
 }
@@ -76,10 +76,10 @@ TEST(Hasylab, OnlyTheClosingLineMeansNoReferences) {
   t.scan(hasylab_record(ref) + hasylab_record(primary(176.5f, 800.0f, 0, kC1a, kC2a)));
   hasyl4_(t.run);
   EXPECT_FALSE(t.run.report.stopped());
-  EXPECT_EQ(t.run.sc.nref, 0);
-  EXPECT_EQ(t.run.sc.aintm[2], 800.0f);
+  EXPECT_EQ(t.run.sc.measured.nref, 0);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], 800.0f);
   // Neither line 13b nor a filter block: no beam count multiplier.
-  EXPECT_EQ(t.run.sc.background, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.background, 0.0f);
   const auto lines = t.lines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1], "   h  k  l   theta     I*omega        fc     A*      L      p ext-len  y-prim   t-ext      I0*q");
@@ -97,10 +97,10 @@ TEST(Hasylab, HundredFirstReferenceLineIsNoKeyAndLine13bStillReads) {
   t.scan(hasylab_record(ref) + hasylab_record(primary(176.5f, 800.0f, 1, kC1a, kC2a)));
   hasyl4_(t.run);
   EXPECT_FALSE(t.run.report.stopped());
-  EXPECT_EQ(t.run.sc.nref, 0);
+  EXPECT_EQ(t.run.sc.measured.nref, 0);
   EXPECT_TRUE(t.listed(" Only the first 100 reference reflections of the input file are used"));
   const double bg = std::min(normalised(100, 1000, 2, 1000, 2, 0, 0), normalised(120, 1200, 2, 1000, 2, 0, 0)) * 5 * 1.5;
-  EXPECT_NEAR(t.run.sc.background, bg, 1e-4 * bg);
+  EXPECT_NEAR(t.run.sc.measured.background, bg, 1e-4 * bg);
 }
 
 TEST(Hasylab, FilterBlockOfTheFileUnlessLine13bGivesTheMultiplier) {
@@ -111,14 +111,14 @@ TEST(Hasylab, FilterBlockOfTheFileUnlessLine13bGivesTheMultiplier) {
   from_file.scan(file);
   hasyl4_(from_file.run);
   double bg = std::min(normalised(100, 1000, 2, 1000, 6, 1e-5, 2e-5), normalised(120, 1200, 2, 1000, 6, 1e-5, 2e-5)) * 5 * 1.5;
-  EXPECT_NEAR(from_file.run.sc.background, bg, 1e-4 * bg);
+  EXPECT_NEAR(from_file.run.sc.measured.background, bg, 1e-4 * bg);
 
   TestRun from_input = sync_run();
   from_input.input_tail("999 0 0\n1. 4. 1. 0. 0. 0. 500.\n");
   from_input.scan(file);
   hasyl4_(from_input.run);
   bg = std::min(normalised(100, 1000, 2, 500, 4, 0, 0), normalised(120, 1200, 2, 500, 4, 0, 0)) * 5 * 1.5;
-  EXPECT_NEAR(from_input.run.sc.background, bg, 1e-4 * bg);
+  EXPECT_NEAR(from_input.run.sc.measured.background, bg, 1e-4 * bg);
 
   // An incomplete line 13b leaves the multiplier at zero, so the file's
   // filter block still counts.
@@ -126,14 +126,14 @@ TEST(Hasylab, FilterBlockOfTheFileUnlessLine13bGivesTheMultiplier) {
   partial.input_tail("999 0 0\n7. 7. 7.\n");
   partial.scan(file);
   hasyl4_(partial.run);
-  EXPECT_NEAR(partial.run.sc.background, from_file.run.sc.background, 1e-6 * bg);
+  EXPECT_NEAR(partial.run.sc.measured.background, from_file.run.sc.measured.background, 1e-6 * bg);
 
   // Nothing carries over to the next run.
   TestRun next = sync_run();
   next.input_tail("999 0 0\n");
   next.scan(hasylab_record(primary(176.5f, 800.0f, 3, kC1a, kC2a)));
   hasyl4_(next.run);
-  EXPECT_EQ(next.run.sc.background, 0.0f);
+  EXPECT_EQ(next.run.sc.measured.background, 0.0f);
 }
 
 TEST(Hasylab, PrimaryRecordsOutsideTheRangeGiveTheNotice) {
@@ -145,7 +145,7 @@ TEST(Hasylab, PrimaryRecordsOutsideTheRangeGiveTheNotice) {
   EXPECT_EQ(t.run.par.scan_flag, 0);
   EXPECT_TRUE(t.listed(" The scan file is missing,or"));
   EXPECT_TRUE(t.listed(" of the scan file, please check your input"));
-  for (float v : t.run.sc.aintm) EXPECT_EQ(v, kNoMeasurement);
+  for (float v : t.run.sc.measured.aintm) EXPECT_EQ(v, kNoMeasurement);
 }
 
 TEST(Hasylab, DamagedRecordsStopTheReading) {
@@ -155,8 +155,8 @@ TEST(Hasylab, DamagedRecordsStopTheReading) {
   t.input_tail("999 0 0\n");
   t.scan(hasylab_record(primary(176.5f, 800.0f, 0, kC1a, kC2a)) + cut);
   hasyl4_(t.run);
-  EXPECT_EQ(t.run.sc.aintm[2], 800.0f);
-  EXPECT_EQ(t.run.sc.aintm[4], kNoMeasurement);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], 800.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[4], kNoMeasurement);
   EXPECT_EQ(t.run.par.scan_flag, 1);
   EXPECT_TRUE(t.listing_contains(" reading stopped there"));
 
@@ -168,7 +168,7 @@ TEST(Hasylab, DamagedRecordsStopTheReading) {
   u.scan(text + hasylab_record(primary(177.0f, 900.0f, 0, kC1b, kC2b)));
   hasyl4_(u.run);
   EXPECT_EQ(u.run.par.scan_flag, 0);
-  for (float v : u.run.sc.aintm) EXPECT_EQ(v, kNoMeasurement);
+  for (float v : u.run.sc.measured.aintm) EXPECT_EQ(v, kNoMeasurement);
 }
 
 TEST(Hasylab, UnreadableReferenceLineEndsTheRun) {
@@ -189,10 +189,10 @@ TEST(SynchrotronObs, PrimaryLinesAndLinesThatAreNoNumbers) {
       "       .\n"
       "    2    2    2    10.310   176.004      19.000\n");
   hasyl4_(t.run);
-  EXPECT_FLOAT_EQ(t.run.sc.aintm[0], 17.778f);
-  EXPECT_FLOAT_EQ(t.run.sc.aintm[1], 18.25f);
-  EXPECT_FLOAT_EQ(t.run.sc.aintm[2], 19.0f);
-  EXPECT_EQ(t.run.sc.background, 0.0f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.aintm[0], 17.778f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.aintm[1], 18.25f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.aintm[2], 19.0f);
+  EXPECT_EQ(t.run.sc.measured.background, 0.0f);
   EXPECT_TRUE(t.listed("      1 line(s) of the scan file could not be used and were skipped"));
   EXPECT_EQ(t.lines()[1], "   h  k  l   theta     I*omega        fc     A*      L      p ext-len y-prim  t-ext      I0*q");
 }
