@@ -51,6 +51,16 @@ void write_cal_file(Run& run, OutUnit& unit) {
   }
 }
 
+void compare_with_measurement(Run& run) {
+  const Params& p = run.par;
+  ScanState& sc = run.sc;
+  sc.psi_shift = 0;
+  if (p.scan_flag != 1) return;
+  const Comparison c = compare_scans(sc.aint, sc.measured, sc.cmax, p.zsw());
+  sc.psi_shift = c.psi_shift;
+  list_comparison(c, sc.measured, p, run.report);
+}
+
 PageData page_data(const Run& run) {
   const Params& p = run.par;
   const ScanState& sc = run.sc;

@@ -5,6 +5,7 @@
 
 #include "fixtures.hpp"
 #include "measure/compare.hpp"
+#include "scan/finish.hpp"
 
 namespace korva {
 namespace {

@@ -13,6 +13,7 @@
 
 #include "crystal/xray.hpp"
 #include "crystal/neutron.hpp"
+#include "measure/readers.hpp"
 #include "scan/run.hpp"
 #include "testing/run_text.hpp"
 
@@ -34,6 +35,14 @@ struct TestRun {
   Run run{io};
   TestRun(const TestRun&) = delete;
   TestRun& operator=(const TestRun&) = delete;
+
+  // Runs a scan reader on the run's scan, input and crystal, into the run's
+  // measured scan and listing.
+  using Reader = void (*)(const ScanSource&, MeasuredScan&, Report&);
+  void read(Reader reader) {
+    const ScanSource src{run.par, run.cr, run.extinction, io.scan, io.input};
+    reader(src, run.sc.measured, run.report);
+  }
 
   // A silicon-like cubic crystal (a = 5.4309) with the primary reflection
   // h k l, psi grid psia..psie with zsw steps per degree.

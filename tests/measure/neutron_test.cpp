@@ -20,7 +20,7 @@ TEST(NeutronScan, PrimaryIntensitiesAsReadWhateverTheFileName) {
       "  2  2  0  24.0  10.5    320.0\n"
       "  2  2  0  24.0  11.0    -20.0\n"
       "  2  2  0  24.0  12.5    999.0\n");
-  neutron_(t.run);
+  t.read(neutron_);
   const ScanState& sc = t.run.sc;
   EXPECT_EQ(sc.measured.aintm[0], 300.0f);
   EXPECT_EQ(sc.measured.aintm[1], 320.0f);
@@ -34,14 +34,14 @@ TEST(NeutronScan, PrimaryIntensitiesAsReadWhateverTheFileName) {
   EXPECT_EQ(sc.measured.sig_iprim_obs, 0.0f);
   EXPECT_EQ(sc.measured.nref, 0);
   EXPECT_EQ(sc.measured.i0_sum, 0.0f);
-  EXPECT_EQ(t.run.par.scan_flag, 1);
+  EXPECT_TRUE(t.run.sc.measured.usable);
 }
 
 TEST(NeutronScan, NoPrimaryLineInRange) {
   TestRun t(kNeutrons, 2, 2, 0, 10.0f, 12.0f, 2.0f);
   t.scan("  2  2  0  24.0   9.5    999.0\n");
-  neutron_(t.run);
-  EXPECT_EQ(t.run.par.scan_flag, 0);
+  t.read(neutron_);
+  EXPECT_FALSE(t.run.sc.measured.usable);
   EXPECT_TRUE(t.listed(" The scan file is missing,or"));
 }
 

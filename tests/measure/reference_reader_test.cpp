@@ -111,7 +111,7 @@ TEST(ReferenceReflections, WeakTubeReferenceIsListedButNotUsed) {
   t.scan(
       "  2  0  0  16.47  0.  100.0\n"  // forbidden in the diamond structure
       "  0  0  4  34.56  -39.0  80.0\n");
-  cad4_(t.run);
+  t.read(cad4_);
   EXPECT_EQ(listed_with_indices(t, 2, 0, 0), 1);
   EXPECT_EQ(t.run.sc.measured.nref, 0);
   EXPECT_EQ(t.run.sc.measured.i0_sum, 0.0f);
@@ -124,7 +124,7 @@ TEST(ReferenceReflections, CadReferenceRecordWithAttenuator) {
   counts.fill(3);
   t.scan(cad4_record(2, 2, 0, 'I', 0.0f, -2, false, 1200, 90000, 1500, 23.65f, counts) +
          cad4_record(0, 0, 4, ' ', -39.0f, 1, true, 0, 0, 0, 34.56f, counts));
-  cad4_(t.run);
+  t.read(cad4_);
   const double value = 12.179 * 16.48 * (90000 / 60.0 - 2 * (1200 / 60.0 + 1500 / 60.0)) / 2;
   const Expect e = test::tube_expect(t.run.par, value, 23.65, xray_f(t.run, 2, 2, 0, 23.65), astar(t.run, 23.65),
                                      real_chuk(t.run));
@@ -150,7 +150,7 @@ TEST(ReferenceReflections, SiliconSynchrotronListAfterTheInputDescription) {
       "    2    2    2    10.310   176.002      18.012     1.000\n"
       "    2    2    2    10.310   176.004      17.950     1.000\n"
       "    2    2    2    10.310   176.006      18.430     1.000\n");
-  hasyl4_(t.run);
+  t.read(hasyl4_);
   const struct {
     int h, k, l;
     double theta, value, pol;
@@ -181,7 +181,7 @@ TEST(ReferenceReflections, DuplicateKeyIsEvaluatedOnceAndPrimaryKeyStaysPrimary)
   prim.value = 20;
   prim.psi = 176.5f;
   t.scan(test::hasylab_record(ref) + test::hasylab_record(prim));
-  hasyl4_(t.run);
+  t.read(hasyl4_);
   EXPECT_EQ(t.run.sc.measured.nref, 1);
   EXPECT_EQ(listed_with_indices(t, 1, 1, 1), 1);
   EXPECT_EQ(t.run.sc.measured.aintm[2], 20.0f);
@@ -197,7 +197,7 @@ TEST(ReferenceReflections, NeutronReferencesWithTheirStructureFactors) {
       "  1  1  1  10.98   0.   4000.0\n"
       "  2  0  0  12.70   0.    100.0\n"  // structure factor counts as zero: listed, no estimate
       "  2  2  2  22.50  11.    300.0\n");
-  neutron_(t.run);
+  t.read(neutron_);
   float f = 0, phi = 0;
   fcalc1_n_(t.run.cr, 1, 1, 1, f, phi, t.run.report);
   const Expect e = test::neutron_expect(t.run.par, 4000, 10.98, f, real_chuk(t.run));

@@ -74,19 +74,23 @@ bool read_measured_scan(Run& run) {
 
   sc.measured.omax = 0.0f;
   sc.measured.omin = 1.0e6f;
+  const ScanSource src{p, run.cr, run.extinction, run.io.scan, run.io.input};
+  MeasuredScan& m = sc.measured;
   switch (p.idesy) {
-    case kTube: cad4_(run); break;
+    case kTube: cad4_(src, m, run.report); break;
     // The second synchrotron kind differs only in the polarization of the
     // beam, which its files carry: the synchrotron reader serves both.
     case kSynchrotron1:
-    case kSynchrotron2: hasyl4_(run); break;
-    case kNeutrons: neutron_(run); break;
+    case kSynchrotron2: hasyl4_(src, m, run.report); break;
+    case kNeutrons: neutron_(src, m, run.report); break;
     default: break;
   }
   if (run.report.stopped()) {
     if (run.io.iostat <= 0) run.io.iostat = 1;
     return false;
   }
+  // Without a primary step there is nothing to compare with or to draw.
+  if (!m.usable) p.scan_flag = 0;
   if (sc.measured.omin < 0.0f) sc.measured.omin = 0.0f;
 
   if (sc.measured.nref >= 1 && take_reference_scale(run)) return true;
