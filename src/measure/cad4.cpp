@@ -12,9 +12,9 @@
 #include "crystal/xray.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 #include "support/format.hpp"
 #include "support/listread.hpp"
+#include "support/numeric.hpp"
 
 namespace korva {
 namespace {

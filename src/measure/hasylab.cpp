@@ -15,7 +15,6 @@
 #include "crystal/xray.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 #include "support/format.hpp"
 #include "support/listread.hpp"
 

@@ -6,7 +6,6 @@
 #include "crystal/neutron.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 
 namespace korva {
 
