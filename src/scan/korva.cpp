@@ -1,3 +1,5 @@
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "scan/helpers.hpp"
@@ -6,9 +8,9 @@
 #include "support/format.hpp"
 
 namespace korva {
+namespace {
 
-void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
-  io.iostat = 0;
+void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
   Run run(io);  // everything of this run is released when it goes out of scope
 
   run.extinction = chuk1_();
@@ -27,6 +29,29 @@ void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dnam
     return;
   }
   finish_run(run, dname2, calname, dname1);
+}
+
+// Memory ran out somewhere in the run.  The run's arrays are already
+// released when this is written, so the listing can still take it.
+void report_no_memory(Io& io, const char* what) {
+  io.listing.line("");
+  io.listing.line("");
+  io.listing.line(" Dynamical array allocation failed");
+  io.listing.line(std::string(" There is not enough memory for this run (") + what + ")");
+  io.iostat = 1;
+}
+
+}  // namespace
+
+void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
+  io.iostat = 0;
+  try {
+    run_stages(io, dname2, calname, dname1);
+  } catch (const std::bad_alloc& e) {
+    report_no_memory(io, e.what());
+  } catch (const std::length_error& e) {
+    report_no_memory(io, e.what());
+  }
 }
 
 }  // namespace korva
