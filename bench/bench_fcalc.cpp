@@ -109,7 +109,7 @@ void BM_Fcalc1(benchmark::State& state) {
   float f = 0.0f, phi = 0.0f;
   for (auto _ : state) {
     const Reflection& r = s.reflections[i];
-    korva::fcalc1_(s.run, r.h, r.k, r.l, r.stl, f, phi);
+    korva::fcalc1_(s.run.cr, r.h, r.k, r.l, r.stl, f, phi, s.run.report);
     benchmark::DoNotOptimize(f);
     benchmark::DoNotOptimize(phi);
     if (++i == s.reflections.size()) i = 0;

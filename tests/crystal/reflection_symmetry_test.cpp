@@ -26,8 +26,7 @@ void add_type(Run& run, const char* symbol, float fdprime) {
   t.fprime = -0.3f;
   t.fdprime = fdprime;
   run.cr.types.push_back(t);
-  run.par.indicator = "dl";
-  upform_(run, static_cast<int>(run.cr.types.size()) - 1);
+  upform_(run.cr.types.back(), "dl", run.report);
 }
 
 // A tabulated group with three atoms in general positions and anisotropic
@@ -38,11 +37,11 @@ struct TableCrystal {
     Run& run = m.run;
     add_type(run, "Fe  ", fdprime);
     add_type(run, "O   ", fdprime / 4);
-    raumgr_(run, nr, run.cr.sym.sgsymbol);
+    raumgr_(run.cr.sym, nr, run.cr.sym.sgsymbol, run.report);
     run.cr.atoms.push_back(atom(1, 1, {0.1234f, 0.2871f, 0.3712f}, {0.004f, 0.005f, 0.006f, 0.001f, -0.0005f, 0.0008f}));
     run.cr.atoms.push_back(atom(2, 1, {0.4021f, 0.1187f, 0.0891f}, {0.008f, 0.007f, 0.009f, -0.002f, 0.001f, 0.0f}));
     run.cr.atoms.push_back(atom(2, 0.5f, {0.7777f, 0.6123f, 0.2345f}, {0.01f, 0.012f, 0.011f, 0.0f, 0.002f, -0.001f}));
-    bravai_(run, run.cr.sym.sgsymbol);
+    bravai_(run.cr.atoms, run.cr.sym.sgsymbol);
   }
 };
 
