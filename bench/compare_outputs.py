@@ -10,7 +10,8 @@ one at KORVA_THREADS=1 and 2.  Date, Time and CPU-time lines are masked.
 For the listing a changed number is counted as "last digit" when it moved
 by at most one unit of its last printed digit, otherwise as "larger"; a
 line whose text (not its numbers) changed is counted apart.  For the .cal
-file the largest difference is given relative to the scan maximum.  The
+file the largest difference is given relative to the scan maximum, with the
+number of values that changed.  The
 listings and .cal files of 1 and 2 threads must be identical.
 """
 import argparse
@@ -78,14 +79,17 @@ def cal_values(text):
 
 
 def compare_cal(old, new):
-    worst = 0.0
+    """Largest difference relative to the scan maximum, and the number of
+    changed values."""
+    worst, changed = 0.0, 0
     for name in sorted(set(old) | set(new)):
         a, b = cal_values(old.get(name, "")), cal_values(new.get(name, ""))
         if len(a) != len(b):
-            return float("inf")
+            return float("inf"), max(len(a), len(b))
         top = max([abs(v) for v in a] + [1e-30])
         worst = max([worst] + [abs(x - y) / top for x, y in zip(a, b)])
-    return worst
+        changed += sum(1 for x, y in zip(a, b) if x != y)
+    return worst, changed
 
 
 def main():
@@ -97,7 +101,8 @@ def main():
     inputs = sorted((ROOT / "examples").glob("*.inp")) + sorted((ROOT / "bench").glob("*.inp"))
     total = {"values": 0, "last digit": 0, "larger": 0, "lines": 0}
     failed = False
-    print(f"{'input':28s} {'values':>7s} {'last digit':>10s} {'larger':>7s} {'lines':>6s} {'.cal/max':>9s}  threads")
+    print(f"{'input':28s} {'values':>7s} {'last digit':>10s} {'larger':>7s} {'lines':>6s} {'.cal/max':>9s} "
+          f"{'.cal chg':>8s}  threads")
     for inp in inputs:
         if inp.name in args.skip:
             continue
@@ -107,13 +112,13 @@ def main():
             new1 = run(os.path.abspath(args.new), inp, tmp / "new1", 1)
             new2 = run(os.path.abspath(args.new), inp, tmp / "new2", 2)
         c = compare_listing(old[0], new2[0])
-        cal = compare_cal(old[1], new2[1])
+        cal, cal_changed = compare_cal(old[1], new2[1])
         same = masked(new1[0]) == masked(new2[0]) and new1[1] == new2[1]
         failed |= not same or c["larger"] > 0 or c["lines"] > 0 or cal > 1e-5
         for k in total:
             total[k] += c[k]
         print(f"{inp.name:28s} {c['values']:7d} {c['last digit']:10d} {c['larger']:7d} {c['lines']:6d} "
-              f"{cal:9.1e}  {'identical' if same else 'DIFFER'}")
+              f"{cal:9.1e} {cal_changed:8d}  {'identical' if same else 'DIFFER'}")
     print(f"{'all':28s} {total['values']:7d} {total['last digit']:10d} {total['larger']:7d} {total['lines']:6d}")
     sys.exit(1 if failed else 0)
 
