@@ -18,8 +18,8 @@ void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, flo
 
 // Psi offset (degrees) between psi = 0 of the diffractometer and psi = 0 of
 // the reference direction u, from the orientation matrix ub (row by row) and
-// the primary indices in run.par; stored in run.sc.psid.
-void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& ub);
+// the primary indices h k l; 0 when the matrix or a vector leaves no direction.
+float upsi_(int h, int k, int l, float u1, float u2, float u3, const std::array<float, 9>& ub);
 
 // Date and time into the listing (first call of a run), later the elapsed
 // time.

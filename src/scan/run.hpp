@@ -94,7 +94,6 @@ struct ScanState {
   MeasuredScan measured;
 
   int psi_shift = 0;      // whole steps between measured and calculated scan
-  float psid = 0;         // psi = 0 of the diffractometer minus that of the reference direction
   float theta_mean = 0;   // mean Bragg angle of the passes, degrees
 
   std::vector<std::array<float, 6>> plot_events;  // e1..e6 of the first pass, sorted by psi
