@@ -72,9 +72,12 @@ std::string find_on_path(std::string_view name, std::string_view path) {
   while (start <= path.size()) {
     std::size_t end = path.find(':', start);
     if (end == std::string_view::npos) end = path.size();
-    std::string dir(path.substr(start, end - start));
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + (dir.back() == '/' ? "" : "/") + std::string(name);
+    // An empty entry is the working directory.  The candidate is built by
+    // appending: assigning a literal to the folder made GCC 12 warn of an
+    // overlapping copy that cannot happen (-Wrestrict).
+    std::string candidate = end > start ? std::string(path.substr(start, end - start)) : std::string(".");
+    if (candidate.back() != '/') candidate += '/';
+    candidate += name;
     if (executable_file(candidate)) return candidate;
     start = end + 1;
   }
