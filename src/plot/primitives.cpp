@@ -79,9 +79,10 @@ void plot_(Run& run, float x, float y, int ipen) {
   } else if (ipen == 2) {
     run.io.ps.line(P(x, 8, 1) + P(y, 8, 1) + " l st ");
   } else if (ipen == 999) {
+    // The end of the page is the end of the file; the run puts the file in
+    // its place once everything else went well.
     run.io.ps.line(pad("showpage", 8));
-    // The end of the page is the end of the file.
-    run.io.ps.close();
+    run.io.ps.end_file();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "scan/run_files.hpp"
 #include "support/format.hpp"
 #include "support/input_help.hpp"
 #include "ui/automation.hpp"
@@ -42,14 +43,9 @@ void set_items(Shell& sh, int value) {
 
 // A chosen file that cannot be used ends Start with a note in the status
 // bar, before anything is run.
-void refuse(Shell& sh, const char* why) {
+void refuse(Shell& sh, const std::string& why) {
   ui::windowoutstatusbar_(sh.ui, 1, why);
   ui::windowbell_(sh.ui, " ");
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(trimmed(a), trimmed(b), ec);
 }
 
 void run_computation(Shell& sh, Io& io) {
@@ -119,10 +115,11 @@ void start(Shell& sh) {
     io.input.close();
     return;
   }
-  // Writing the listing over the input would destroy the input file.
-  if (same_file(sh.input, sh.listing)) {
+  // Opening the listing empties it: it must not fall on the input or on a
+  // file the input names.
+  if (const std::string role = listing_clash(io.input, trimmed(sh.listing)); !role.empty()) {
     io.input.close();
-    refuse(sh, "korva-99: the print-output file must not be the input file");
+    refuse(sh, "korva-99: the print-output file must not be the " + role);
     return;
   }
   if (!io.listing.open(trimmed(sh.listing))) {
@@ -137,9 +134,10 @@ void start(Shell& sh) {
   ui::windowbell_(sh.ui, " ");
   io.close_all();
 
-  if (io.iostat > 0)
+  if (io.iostat > 0) {
+    std::cerr << "korva: " << failure_message(io, trimmed(sh.listing)) << "\n";
     show_failure(sh);
-  else
+  } else
     show_success(sh);
   set_items(sh, 1);
 }
