@@ -366,7 +366,7 @@ TEST_F(ShellTest, ResultNamesOfAnEarlierRunStayWhenTheLatestDoesNotSetThem) {
   EXPECT_EQ(log_from("bell").at(2), "text 100 5000 Calculated-scan file: " + pad("first.cal", 72));
 }
 
-TEST_F(ShellTest, TheListingMayNotBeTheInputFile) {
+TEST_F(ShellTest, TheListingMayNotBeTheInputFileNorAFileItNames) {
   Shell& sh = start();
   const std::string input = file("same.inp", "the input\n");
   choose(input);
@@ -377,6 +377,15 @@ TEST_F(ShellTest, TheListingMayNotBeTheInputFile) {
   EXPECT_EQ(read_file(input), "the input\n");
   EXPECT_EQ(ui::status_text(ui), "korva-99: the print-output file must not be the input file");
   EXPECT_TRUE(ui::menu_enabled(ui, kStart));
+
+  // Nor a file the input names, which opening the listing would empty.
+  const std::string page = file("page.out", "an earlier page\n");
+  choose(file("page.inp", "title\npage.out\n"));
+  choose(page);
+  command(sh, kStart);
+  EXPECT_EQ(fake_run.calls, 0);
+  EXPECT_EQ(read_file(page), "an earlier page\n");
+  EXPECT_EQ(ui::status_text(ui), "korva-99: the print-output file must not be the PostScript file");
 }
 
 TEST_F(ShellTest, EditCommandsOpenTheEditorWithTheChosenNameOrWithoutAFile) {
