@@ -403,6 +403,29 @@ TEST_F(ShellTest, EditCommandsOpenTheEditorWithTheChosenNameOrWithoutAFile) {
   EXPECT_EQ(runs.size(), 3u);
 }
 
+TEST_F(ShellTest, AnEditorThatCannotShowTheFileIsNamedInTheStatusBar) {
+  Environment env;
+  env.visual = "/usr/bin/vim -R";
+  Shell& sh = start(env);
+  command(sh, kEditInput);
+  EXPECT_TRUE(runs.empty());  // without a terminal vi would show nothing
+  EXPECT_EQ(ui::status_text(ui), "korva-99: the editor /usr/bin/vim needs a terminal, set VISUAL to a graphical editor");
+  sh.env.terminal = true;
+  command(sh, kEditInput);
+  EXPECT_EQ(runs.size(), 1u);
+
+  sh.editor.clear();
+  command(sh, kHelpInput);
+  EXPECT_EQ(ui::status_text(ui), "korva-99: no text editor found, set VISUAL or EDITOR");
+  fake_run.iostat = 1;
+  choose(file("bad.inp"));
+  choose_new((dir / "bad.out").string());
+  command(sh, kStart);
+  EXPECT_EQ(ui::status_text(ui), "korva-99 finished with an error; no text editor found, set VISUAL or EDITOR");
+  EXPECT_TRUE(terminal_editor({"emacs", "-nw"}));
+  EXPECT_FALSE(terminal_editor({"emacs"}));
+}
+
 TEST_F(ShellTest, HelpWritesTheDescriptionForTheEditorAndRemovesItAfterwards) {
   Shell& sh = start();
   std::ofstream("input_help") << "a file of the user's\n";
