@@ -20,7 +20,7 @@ import os
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-DATA_DIR = sys.argv[1] if len(sys.argv) > 1 else "/work/shared/data"
+DATA_DIR = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "data")
 OUT_DIR = sys.argv[2] if len(sys.argv) > 2 else os.path.join(HERE, "..", "src", "crystal")
 
 

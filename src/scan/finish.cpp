@@ -51,6 +51,18 @@ void write_cal_file(Run& run, OutUnit& unit) {
   }
 }
 
+PageData page_data(const Run& run) {
+  const Params& p = run.par;
+  const ScanState& sc = run.sc;
+  PageData page;
+  page.par = {p.title, p.indicator, p.idesy, p.h, p.k, p.l, p.alam1, p.alam2, p.dlam1, p.dlam2,
+              p.lam_min, p.lam_max, p.diverp, p.divers, p.eta, p.radius, p.fprim, p.phiprim, p.nnn,
+              p.psia, p.psie, p.zsw(), p.nstep, p.zeimax, p.drumin, p.scan_flag > 0};
+  page.sc = {sc.aint, sc.aintm, sc.cmax, sc.cmin, sc.omax, sc.omin, sc.iprim_calc, sc.iprim_obs,
+             sc.psi_shift, sc.theta_mean, sc.plot_events, sc.nplot, sc.ntot};
+  return page;
+}
+
 void finish_run(Run& run, const std::string& dname2, std::string& calname, const std::string& dname1) {
   const Params& p = run.par;
   ScanState& sc = run.sc;
@@ -93,7 +105,10 @@ void finish_run(Run& run, const std::string& dname2, std::string& calname, const
     run.list(" Number of multiple diffraction events in the 360 degree psi-scan");
     const std::string with = p.idesy == kTube ? " (K-alpha1 + K-alpha2) with intensity > " : " with intensity > ";
     run.list(with + E(0.01f * p.drumin, 10, 2) + " : " + I(sc.nsim, 10));
-    uplot_(run);
+    Plotter out{run.io.ps, {}};
+    const PageStamp stamp = page_stamp_now();
+    uplot_(out, page_data(run), stamp.date, stamp.time);
+    for (const std::string& note : out.notes) run.list(note);
   } else {
     run.list("");
     run.list("");

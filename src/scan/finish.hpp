@@ -1,6 +1,7 @@
 // Pieces of the end of a run, separated for the tests.
 #pragma once
 
+#include "plot/page.hpp"
 #include "scan/run.hpp"
 #include "support/units.hpp"
 
@@ -17,5 +18,8 @@ void complete_calculated_scan(Run& run);
 // The calculated-scan file: psi, calculated and (where there is one)
 // measured intensity per grid point; negative calculated values become 0.
 void write_cal_file(Run& run, OutUnit& unit);
+
+// What the page shows of a run; the spans point into run.sc.
+PageData page_data(const Run& run);
 
 }  // namespace korva

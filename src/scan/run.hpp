@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "crystal/crystal.hpp"
+#include "support/numeric.hpp"
+#include "support/radiation.hpp"
 #include "support/units.hpp"
 
 namespace korva {
@@ -55,9 +57,6 @@ struct Io {
     cal.close();
   }
 };
-
-// Kinds of radiation (idesy).
-enum Radiation : int { kTube = 0, kSynchrotron1 = 1, kSynchrotron2 = 2, kNeutrons = 3 };
 
 // What the input file gives, and what is derived from it once.
 struct Params {
@@ -163,8 +162,6 @@ struct ScanState {
   int nplot = 0, ntot = 0;  // printed and in-range events of the first pass
   int nsim = 0;             // events taken into the simulated scan, all passes
 };
-
-constexpr float kNoMeasurement = 1.0e20f;
 
 // The clock of the date and elapsed-time stamps.
 struct Clock {

@@ -1,7 +1,7 @@
-// The two whole-number conversions of the formulas: NINT rounds to the
-// nearest whole number with halves away from zero, INT cuts toward zero.
-// Both saturate instead of overflowing, so that absurd input can never
-// produce undefined behaviour.
+// The two whole-number conversions of the formulas (NINT rounds to the
+// nearest whole number with halves away from zero, INT cuts toward zero; both
+// saturate instead of overflowing, so that absurd input can never produce
+// undefined behaviour) and the mark of a scan point without measurement.
 #pragma once
 
 #include <cmath>
@@ -21,5 +21,8 @@ inline int itrunc(double v) { return int_sat(std::trunc(v)); }
 
 // NINT(x): nearest, halves away from zero.
 inline int nint(double v) { return int_sat(std::round(v)); }
+
+// The value of a measured-scan point that holds no measurement.
+constexpr float kNoMeasurement = 1.0e20f;
 
 }  // namespace korva

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -274,6 +275,45 @@ TEST(SpaceGroupTable, ThirdsAndSixthsAreTheNearestFloats) {
   EXPECT_TRUE(seen.count(2.0f / 3));
   EXPECT_TRUE(seen.count(1.0f / 6));
   EXPECT_TRUE(seen.count(5.0f / 6));
+}
+
+TEST(SpaceGroupTable, EveryRowEqualsTheSourceTableInTheRepository) {
+  // data/spacegroups.tsv, read here with the test's own triplet parser.
+  std::ifstream in(KORVA_SOURCE_DIR "/data/spacegroups.tsv");
+  ASSERT_TRUE(in);
+  std::string line;
+  std::getline(in, line);
+  int rows = 0;
+  while (std::getline(in, line)) {
+    std::vector<std::string> cols;
+    std::stringstream ss(line);
+    for (std::string c; std::getline(ss, c, '\t');) cols.push_back(c);
+    ASSERT_EQ(cols.size(), 5u) << line;
+    const int nr = std::stoi(cols[0]);
+    const SpaceGroupEntry& e = space_group_entry(nr);
+    EXPECT_EQ(trimmed_symbol(e), cols[1]);
+    EXPECT_EQ(e.ns, std::stoi(cols[2])) << nr;
+    EXPECT_EQ(e.code, std::stoi(cols[3])) << nr;
+    std::stringstream ops(cols[4]);
+    int k = 0;
+    for (std::string op; std::getline(ops, op, ';'); ++k) {
+      if (k >= e.ns) continue;
+      EXPECT_EQ(stored_op(e, k, nr), parse_triplet(op)) << nr << " " << op;
+    }
+    EXPECT_EQ(k, e.ns) << nr;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 230);
+}
+
+TEST(SpaceGroupTable, MalformedOperatorTextIsRefused) {
+  SpaceGroupEntry e{};
+  EXPECT_TRUE(parse_space_group_operators("x,y,z;-x+1/3,-y,z+5/6", e));
+  EXPECT_EQ(e.ns, 2);
+  EXPECT_EQ(e.t[1][0], 1.0f / 3);
+  EXPECT_EQ(e.t[1][2], 5.0f / 6);
+  for (const char* bad : {"", "x,y", "x,y,z,x", "x,y,z+1/5", "x,x,z+", "x+x,y,z", "a,y,z", "x,y,z;"})
+    EXPECT_FALSE(parse_space_group_operators(bad, e)) << bad;
 }
 
 // ---------------------------------------------------------------------------

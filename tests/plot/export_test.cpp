@@ -22,7 +22,8 @@ class Export : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("korva-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("korva-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -42,7 +43,7 @@ class Export : public ::testing::Test {
   static std::string realistic_page() {
     testing::MemoryRun m;
     testing::fill_si222(m.run);
-    uplot_(m.run, "12 . 03 . 26", "14 . 05 . 09");
+    m.draw("12 . 03 . 26", "14 . 05 . 09");
     return m.io.ps.text();
   }
 

@@ -33,7 +33,7 @@ TEST(RealisticPage, RendersAndCanBeKeptForInspection) {
   MemoryRun m;
   testing::fill_si222(m.run);
   ASSERT_GT(m.run.sc.nplot, 3);
-  uplot_(m.run, "12 . 03 . 26", "14 . 05 . 09");
+  m.draw("12 . 03 . 26", "14 . 05 . 09");
   const std::string ps = m.io.ps.text();
   const auto lines = m.ps_lines();
   EXPECT_EQ(lines.back(), "showpage");
@@ -77,7 +77,7 @@ void small_run(Run& run) {
 }
 
 std::string draw(MemoryRun& m) {
-  uplot_(m.run, "01 . 02 . 03", "04 . 05 . 06");
+  m.draw("01 . 02 . 03", "04 . 05 . 06");
   const std::string ps = m.io.ps.text();
   EXPECT_FALSE(has_number_trouble(ps));
   EXPECT_EQ(render_errors(ps), "");
@@ -220,7 +220,7 @@ TEST(Header, HugeMaximumIsReportedInTheListing) {
   m.run.sc.cmax = 2.0e7f;
   m.run.sc.aint = {100, 2.0e7f, 200, 125};
   draw(m);
-  EXPECT_EQ(m.listing_lines(), std::vector<std::string>{"the number is to large"});
+  EXPECT_EQ(m.out.notes, std::vector<std::string>{"the number is to large"});
 }
 
 TEST(Header, TitleWithParenthesesAndBackslashRenders) {

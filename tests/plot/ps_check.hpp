@@ -1,5 +1,6 @@
-// Shared by the plot tests: a run whose units live in memory, its
-// PostScript output as lines, and a Ghostscript check that a page renders.
+// Shared by the plot tests: a run whose units live in memory with a plotter
+// on its PostScript unit, its output as lines, and a Ghostscript check that
+// a page renders.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/page.hpp"
+#include "scan/finish.hpp"
 #include "scan/run.hpp"
 
 namespace korva::testing {
@@ -24,6 +27,8 @@ struct MemoryRun {
     io.ps.open_memory();
     io.listing.open_memory();
   }
+  // The page of the run, as the end of a run draws it.
+  void draw(std::string_view date, std::string_view time) { uplot_(out, page_data(run), date, time); }
   std::vector<std::string> ps_lines() const { return split(io.ps.text()); }
   std::vector<std::string> listing_lines() const { return split(io.listing.text()); }
   static std::vector<std::string> split(const std::string& text) {
@@ -34,6 +39,7 @@ struct MemoryRun {
   }
   Io io;
   Run run;
+  Plotter out{io.ps, {}};
 };
 
 inline bool have_gs() { return std::system("gs --version >/dev/null 2>&1") == 0; }
