@@ -28,10 +28,13 @@ std::string trimmed(const std::string& field) { return std::string(trim_right(fi
 // Runs the editor on a file; a blank name opens the editor without one.
 // Returns why the file could not be shown, for the status bar, or empty.
 std::string edit(Shell& sh, const std::string& field) {
-  if (sh.editor.empty()) return "no text editor found, set VISUAL or EDITOR";
+  if (sh.editor.empty()) {
+    std::cerr << "korva: no text editor found; set VISUAL or EDITOR\n";
+    return "no text editor found; set VISUAL or EDITOR";
+  }
   const std::string& program = sh.editor.front();
   if (!sh.env.terminal && terminal_editor(sh.editor))
-    return "the editor " + program + " needs a terminal, set VISUAL to a graphical editor";
+    return "the editor " + program + " needs a terminal; set VISUAL to a graphical editor";
   std::vector<std::string> argv = sh.editor;
   if (!blank(field)) argv.push_back(trimmed(field));
   const int status = sh.run(argv);

@@ -135,6 +135,7 @@ void OutUnit::reset(const std::string& path) {
   memory_.clear();
   error_.clear();
   block_.clear();
+  block_done_ = false;
   ended_ = false;
   path_ = path;
 }
@@ -187,13 +188,16 @@ void OutUnit::close() {
 }
 
 void OutUnit::keep_block(std::string_view record) {
-  // Only a short tail of a long block is kept: it is a message, not a
-  // copy of the listing.
-  constexpr std::size_t kMaxBlock = 12;
+  // A failure message has at most three records; not every one follows an
+  // empty record, so a longer block is listing, not message.
+  constexpr std::size_t kMaxBlock = 3;
+  // Empty records after a message still leave it the last one.
   if (record.find_first_not_of(' ') == std::string_view::npos) {
-    block_.clear();
+    block_done_ = true;
     return;
   }
+  if (block_done_) block_.clear();
+  block_done_ = false;
   if (block_.size() == kMaxBlock) block_.erase(block_.begin());
   block_.emplace_back(record);
 }

@@ -83,8 +83,9 @@ class OutUnit {
   bool is_open() const { return fd_ >= 0 || memory_open_; }
 
   // A progressive unit writes every record at once, so that a run that is
-  // ended by force leaves what it wrote so far, and keeps the records since
-  // the last empty one: the last message, for a report elsewhere.
+  // ended by force leaves what it wrote so far, and keeps the last message
+  // for a report elsewhere: the records after the last empty ones, at most
+  // the last three.
   void set_progressive(bool on) { progressive_ = on; }
   // Those records, each without its outer blanks, in one line.
   std::string last_message() const;
@@ -123,6 +124,7 @@ class OutUnit {
   bool progressive_ = false;
   bool ended_ = false;
   std::vector<std::string> block_;
+  bool block_done_ = false;  // an empty record followed the block
 };
 
 }  // namespace korva

@@ -409,19 +409,19 @@ TEST_F(ShellTest, AnEditorThatCannotShowTheFileIsNamedInTheStatusBar) {
   Shell& sh = start(env);
   command(sh, kEditInput);
   EXPECT_TRUE(runs.empty());  // without a terminal vi would show nothing
-  EXPECT_EQ(ui::status_text(ui), "korva-99: the editor /usr/bin/vim needs a terminal, set VISUAL to a graphical editor");
+  EXPECT_EQ(ui::status_text(ui), "korva-99: the editor /usr/bin/vim needs a terminal; set VISUAL to a graphical editor");
   sh.env.terminal = true;
   command(sh, kEditInput);
   EXPECT_EQ(runs.size(), 1u);
 
   sh.editor.clear();
   command(sh, kHelpInput);
-  EXPECT_EQ(ui::status_text(ui), "korva-99: no text editor found, set VISUAL or EDITOR");
+  EXPECT_EQ(ui::status_text(ui), "korva-99: no text editor found; set VISUAL or EDITOR");
   fake_run.iostat = 1;
   choose(file("bad.inp"));
   choose_new((dir / "bad.out").string());
   command(sh, kStart);
-  EXPECT_EQ(ui::status_text(ui), "korva-99 finished with an error; no text editor found, set VISUAL or EDITOR");
+  EXPECT_EQ(ui::status_text(ui), "korva-99 finished with an error; no text editor found; set VISUAL or EDITOR");
   EXPECT_TRUE(terminal_editor({"emacs", "-nw"}));
   EXPECT_FALSE(terminal_editor({"emacs"}));
 }
