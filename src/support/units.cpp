@@ -110,7 +110,12 @@ bool OutUnit::open_replacing(const std::string& path) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    const std::string temp = (t.parent_path() / ("." + t.filename().string() + suffix)).string();
+    // Built by appending: prepending to a temporary makes GCC 12 warn of an
+    // overlapping copy that cannot happen (-Wrestrict).
+    std::string hidden(1, '.');
+    hidden += t.filename().string();
+    hidden += suffix;
+    const std::string temp = (t.parent_path() / hidden).string();
     fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       // The new file keeps the permissions of the one it replaces.
