@@ -1,8 +1,12 @@
 // The command line: batch runs of the computation, and the desktop program
 // when started without arguments.
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -52,6 +56,32 @@ std::string default_listing(const std::string& input) {
   return p.string();
 }
 
+// On a terminal a run that searches for more than a moment shows how far
+// it is, on one line of standard error that it clears at the end.
+class ProgressLine {
+ public:
+  explicit ProgressLine(korva::Io& io) : io_(io), start_(Clock::now()) {
+    if (::isatty(STDERR_FILENO)) io_.progress = [this](double done) { show(done); };
+  }
+  ~ProgressLine() {
+    io_.progress = nullptr;
+    if (shown_) std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void show(double done) {
+    const auto now = Clock::now();
+    if (now - start_ < std::chrono::seconds(2) || (shown_ && now - last_ < std::chrono::milliseconds(500))) return;
+    last_ = now;
+    shown_ = true;
+    std::cerr << "\rkorva: event search " << static_cast<int>(100.0 * done) << "% done" << std::flush;
+  }
+  korva::Io& io_;
+  Clock::time_point start_, last_;
+  bool shown_ = false;
+};
+
 bool written(const std::string& name) {
   std::error_code ec;
   return !name.empty() && std::filesystem::is_regular_file(name, ec);
@@ -86,7 +116,8 @@ int run_command(const std::vector<std::string>& args) {
 
   korva::Io io;
   if (!io.input.open(input)) {
-    std::cerr << "korva: cannot read input file '" << input << "'\n";
+    std::cerr << "korva: cannot read input file '" << input << "'"
+              << (io.input.failure().empty() ? "" : ": " + io.input.failure()) << "\n";
     return 2;
   }
   // Opening the listing empties it: it must not fall on a file of the run.
@@ -102,7 +133,10 @@ int run_command(const std::vector<std::string>& args) {
     return 2;
   }
   std::string dname2(72, ' '), calname(72, ' '), dname1(72, ' ');
-  korva::korva_(io, dname2, calname, dname1);
+  {
+    ProgressLine progress(io);
+    korva::korva_(io, dname2, calname, dname1);
+  }
   io.close_all();
 
   const auto name = [](const std::string& field) {
@@ -131,10 +165,7 @@ int run_command(const std::vector<std::string>& args) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int dispatch(const std::vector<std::string>& args) {
   if (args.empty()) {
 #ifdef KORVA_HAVE_GUI
     return korva::shell::main_program();
@@ -154,4 +185,17 @@ int main(int argc, char** argv) {
   if (args[0] == "run") return run_command({args.begin() + 1, args.end()});
   std::cerr << "korva: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A run reports running out of memory in its listing; this is the last
+  // resort for what happens outside a run.
+  try {
+    return dispatch(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::bad_alloc& e) {
+    std::cerr << "korva: not enough memory (" << e.what() << ")\n";
+    return 1;
+  }
 }

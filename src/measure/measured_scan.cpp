@@ -64,7 +64,10 @@ bool read_measured_scan(Run& run) {
     run.list("");
     run.list("");
     run.list(X(5) + pad(p.dname2, 72));
-    run.list(" there is no such file or directory, or the file is empty,");
+    if (run.io.scan.failure().empty())
+      run.list(" there is no such file or directory, or the file is empty,");
+    else
+      run.list(" " + run.io.scan.failure() + ",");
     run.list(" check your input!");
     run.io.iostat = 1;
     return false;

@@ -38,7 +38,8 @@ struct PageScans {
   int psi_shift = 0;       // whole steps between measured and calculated scan
   float theta_mean = 0;    // degrees
   std::span<const std::array<float, 6>> plot_events;  // e1..e6, sorted by psi
-  int nplot = 0, ntot = 0;  // printed and in-range events of the first pass
+  int nplot = 0;            // printed events of the first pass
+  long long ntot = 0;       // in-range events of the first pass
 };
 
 struct PageData {

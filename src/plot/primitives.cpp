@@ -229,7 +229,7 @@ void axis_(Plotter& out, float x0, float y0, std::string_view label, int nc, flo
   }
 }
 
-void symbo1_(Plotter& out, int nplot, int ntot, float drumin) {
+void symbo1_(Plotter& out, int nplot, long long ntot, float drumin) {
   OutUnit& ps = out.ps;
   const std::string roman = pad("/Times-Roman findfont [14 0 0 14 0 0] makefont setfont", 80);
   const auto move = [&](float x, float y) { ps.line(P(x, 6, 1) + P(y, 6, 1) + " m"); };

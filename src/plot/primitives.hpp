@@ -81,6 +81,6 @@ void axis_(Plotter& out, float x0, float y0, std::string_view label, int nc, flo
 
 // Legend of the psi-lambda diagram: which events are plotted (all, none, or
 // those above drumin).
-void symbo1_(Plotter& out, int nplot, int ntot, float drumin);
+void symbo1_(Plotter& out, int nplot, long long ntot, float drumin);
 
 }  // namespace korva

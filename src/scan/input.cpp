@@ -2,7 +2,9 @@
 // the run parameters derived from them.
 #include <cmath>
 #include <new>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crystal/centring.hpp"
@@ -29,33 +31,35 @@ constexpr float kInvTwoPiSquared = 0.0506606f;
 constexpr long long kMaxAtoms = 1'000'000;  // atoms of the asymmetric unit
 constexpr long long kMaxTables = 100'000;
 constexpr long long kMaxSteps = 20'000'000;
+constexpr double kMaxAtomsPerCubicAngstrom = 1.0;
+// Reciprocal-lattice points inside the limiting sphere, and points of the
+// enumerated range of h, k, l (about twice the sphere for orthogonal axes,
+// more for oblique ones); a 300 A cell with Cu radiation has 2.5E+08 and
+// 4.7E+08.
+constexpr double kMaxSpherePoints = 1.0e9;
+constexpr double kMaxIndexBox = 4.0e9;
 
-bool fail_read(Run& run, const char* which) {
+// Ends the run with a message of the given lines after two empty lines,
+// the way every failure of the input lines is reported.
+bool fail(Run& run, std::initializer_list<std::string> message) {
   run.list("");
   run.list("");
-  run.list(std::string("read-error in the ") + which + " of the input-file");
+  for (const std::string& line : message) run.list(line);
   run.io.iostat = 1;
   return false;
+}
+
+bool fail_read(Run& run, const char* which) {
+  return fail(run, {std::string("read-error in the ") + which + " of the input-file"});
 }
 
 bool fail_open(Run& run, const std::string& name) {
-  run.list("");
-  run.list("");
-  run.list(X(5) + pad(name, 72));
-  run.list(" there is no such file or directory, or the file is empty,");
-  run.list(" check your input!");
-  run.io.iostat = 1;
-  return false;
+  return fail(run, {X(5) + pad(name, 72), " there is no such file or directory, or the file is empty,",
+                    " check your input!"});
 }
 
 bool fail_allocation(Run& run, const char* second, const char* third) {
-  run.list("");
-  run.list("");
-  run.list(" Dynamical array allocation failed");
-  run.list(second);
-  run.list(third);
-  run.io.iostat = 1;
-  return false;
+  return fail(run, {" Dynamical array allocation failed", second, third});
 }
 
 std::string file_name(const std::string& field) {
@@ -88,10 +92,12 @@ bool read_radiation(Run& run) {
     if (read_list(text, {&p.idesy, &p.alam1, &p.am, &p.hm, &p.km, &p.lm, &p.fm}) != ReadStatus::ok)
       return fail_read(run, "fourth line");
     p.flam1 = 1.0f;
-    const float hkl2 = static_cast<float>(p.hm * p.hm + p.km * p.km + p.lm * p.lm);
+    // In double: squares of indices as large as an int can hold.
+    const double hkl2 = static_cast<double>(p.hm) * p.hm + static_cast<double>(p.km) * p.km +
+                        static_cast<double>(p.lm) * p.lm;
     // A monochromator reflection must exist and reach the Ewald sphere.
     if (p.alam1 <= 0 || p.am <= 0 || hkl2 <= 0) return fail_read(run, "fourth line");
-    const float dm = p.am / std::sqrt(hkl2);
+    const float dm = static_cast<float>(p.am / std::sqrt(hkl2));
     if (p.alam1 / (2.0f * dm) >= 1.0f) return fail_read(run, "fourth line");
     p.theta_m = std::asin(p.alam1 / (2.0f * dm));
     p.w_darwin = (2.0f / (p.am * p.am * p.am)) * 1000.0f * p.fm * p.alam1 * 2.817938f /
@@ -167,6 +173,11 @@ bool read_scan_settings(Run& run) {
     run.io.iostat = 1;
     return false;
   }
+  // Without a step density there is no grid, and nothing would say why the
+  // scan stays empty.
+  if (p.zsw1 == 0.0f)
+    return fail(run, {" The number of steps per degree zsw1 is zero",
+                      " ( zsw1 > 0: scan calculated, zsw1 < 0: events only )"});
   return true;
 }
 
@@ -178,14 +189,7 @@ bool read_explicit_symmetry(Run& run) {
   if (reader.get(&ic) != ReadStatus::ok || reader.get(&ns) != ReadStatus::ok || ic < 1 || ic > 2 ||
       ns < 1)
     return fail_read(run, "symmetry information lines");
-  if (ns > kMaxOperators) {
-    run.list("");
-    run.list("");
-    run.list(" The number of symmetry lines is to large");
-    run.list(" ( ns <= 24)");
-    run.io.iostat = 1;
-    return false;
-  }
+  if (ns > kMaxOperators) return fail(run, {" The number of symmetry lines is to large", " ( ns <= 24)"});
   sym.ic = ic;
   sym.ns = ns;
   for (int k = 0; k < ns; ++k) {
@@ -266,6 +270,13 @@ bool read_atoms(Run& run) {
                                  &atom.bt[0], &atom.bt[1], &atom.bt[2], &atom.bt[3], &atom.bt[4],
                                  &atom.bt[5]}) != ReadStatus::ok)
       return fail_read(run, "atom parameter lines");
+    // An atom without a table, or without weight, would silently drop out
+    // of every count and structure factor.
+    if (!(atom.fnr >= 1.0f && atom.fnr <= static_cast<float>(p.nf) && atom.fnr == std::trunc(atom.fnr)))
+      return fail(run, {" The table number of atom" + I(i + 1, 5) + " names no scattering-factor table",
+                        " ( fnr = 1, 2, ... nf with nf =" + I(p.nf, 5) + " )"});
+    if (!(atom.afact > 0.0f))
+      return fail(run, {" The multiplier afact of atom" + I(i + 1, 5) + " is not positive", " ( afact > 0 )"});
     run.cr.atoms.push_back(atom);
     const float per_atom = (static_cast<float>(p.centring) / static_cast<float>(sym.ic)) * 2.0f *
                            atom.afact * static_cast<float>(sym.ns);
@@ -273,6 +284,21 @@ bool read_atoms(Run& run) {
       if (static_cast<float>(j + 1) == atom.fnr) run.cr.types[j].natcell += per_atom;
   }
   return true;
+}
+
+// The atoms of the cell must fit in it.  Far beyond the density of any
+// solid (diamond has 0.18 atoms per cubic angstrom) the structure factors
+// grow so large that the extinction widths of the events span tens of
+// degrees and their losses add up to more than the primary intensity: the
+// calculated scan comes out negative everywhere.
+bool check_atom_density(Run& run) {
+  double atoms = 0.0;
+  for (const ScatteringType& type : run.cr.types) atoms += type.natcell;
+  const double per_cubic_angstrom = atoms / run.par.vol;
+  if (per_cubic_angstrom <= kMaxAtomsPerCubicAngstrom) return true;
+  return fail(run, {" The cell holds" + F(static_cast<float>(per_cubic_angstrom), 12, 3) + " atoms per A**3",
+                    " ( at most" + F(static_cast<float>(kMaxAtomsPerCubicAngstrom), 6, 3) +
+                        " ), check na and the multipliers afact"});
 }
 
 // Line 11: the orientation matrix, optional.  Returns false only on a read
@@ -306,6 +332,27 @@ bool read_orientation(Run& run, bool& end_of_input) {
   run.list(F(len[0], 10, 4) + F(len[1], 10, 4) + F(len[2], 10, 4) + X(2) + F(angle(1, 2), 10, 2) +
            F(angle(0, 2), 10, 2) + F(angle(0, 1), 10, 2));
   return true;
+}
+
+// The event search enumerates h, k, l up to 2a/lambda, 2b/lambda, 2c/lambda
+// and finds every lattice point inside the limiting sphere of radius
+// 2/lambda: its work grows with the cell volume over lambda cubed.  A cell
+// far beyond these sizes would search for days (or, once the index limits
+// no longer fit, never end); it is refused before anything is searched.
+bool check_search_size(Run& run) {
+  const Params& p = run.par;
+  const double rad = M_PI / 180.0;
+  const double ca = std::cos(p.alpha * rad), cb = std::cos(p.beta * rad), cg = std::cos(p.gamma * rad);
+  const double volume = static_cast<double>(p.a) * p.b * p.c *
+                        std::sqrt(std::fmax(0.0, 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg));
+  const double lambda = p.alam1;  // the shorter line: the largest sphere of the run
+  const double sphere = 4.0 / 3.0 * M_PI * std::pow(2.0 / lambda, 3) * volume;
+  double box = 1.0;
+  for (float edge : {p.a, p.b, p.c}) box *= 2.0 * std::trunc(2.0 * edge / lambda) + 1.0;
+  if (sphere <= kMaxSpherePoints && box <= kMaxIndexBox) return true;
+  return fail(run, {" The event search is too large for the cell on the third line:",
+                    E(sphere, 10, 2) + " points in the limiting sphere (at most" + E(kMaxSpherePoints, 10, 2) + ")",
+                    E(box, 10, 2) + " points in the range of h, k, l (at most" + E(kMaxIndexBox, 10, 2) + ")"});
 }
 
 // Cell and reciprocal cell.  False when the cell constants describe no cell.
@@ -419,12 +466,17 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
       !derive_cell(p))
     return fail_read(run, "third line");
 
-  if (!read_radiation(run)) return false;
+  if (!read_radiation(run) || !check_search_size(run)) return false;
 
   // Line 5: divergences, crystal and block radii, mosaic spread.
   if (read_list(in, {&p.diverp, &p.divers, &p.rkugel, &p.radius, &p.eta}) != ReadStatus::ok ||
       p.radius <= 0.0f || p.rkugel < 0.0f)
     return fail_read(run, "fifth line");
+  for (const auto& [value, name] : {std::pair{p.diverp, "divergence diverp"}, std::pair{p.divers, "divergence divers"},
+                                     std::pair{p.eta, "mosaic spread eta"}})
+    if (value < 0.0f)
+      return fail(run, {std::string(" The ") + name + " on the fifth line is negative",
+                        " ( diverp, divers, eta >= 0 )"});
   p.rkugel *= 0.0001f;
   if (p.idesy == kSynchrotron1 || p.idesy == kSynchrotron2) {
     const float a = (p.diverp * kDeg) / std::tan(p.theta_m);
@@ -434,7 +486,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   if (!read_scan_settings(run)) return false;
   if (!read_symmetry_and_sizes(run)) return false;
   if (!read_tables(run)) return false;
-  if (!read_atoms(run)) return false;
+  if (!read_atoms(run) || !check_atom_density(run)) return false;
   bravai_(run, run.cr.sym.sgsymbol);
 
   // Line 10: primary reflection.

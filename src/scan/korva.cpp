@@ -1,3 +1,5 @@
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "scan/helpers.hpp"
@@ -38,11 +40,7 @@ void keep_outputs(Run& run, bool completed) {
   io.cal.close();
 }
 
-}  // namespace
-
-void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
-  io.iostat = 0;
-  io.listing.set_progressive(true);
+void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
   Run run(io);  // everything of this run is released when it goes out of scope
 
   chuk1_(run);
@@ -63,6 +61,34 @@ void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dnam
   }
   if (!completed && io.iostat <= 0) io.iostat = 1;
   keep_outputs(run, completed);
+}
+
+// Memory ran out somewhere in the run.  The run's arrays are already
+// released when this is written, so the listing can still take it.
+void report_no_memory(Io& io, const char* what) {
+  io.listing.line("");
+  io.listing.line("");
+  io.listing.line(" Dynamical array allocation failed");
+  io.listing.line(std::string(" There is not enough memory for this run (") + what + ")");
+  io.iostat = 1;
+}
+
+}  // namespace
+
+void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
+  io.iostat = 0;
+  io.listing.set_progressive(true);
+  try {
+    run_stages(io, dname2, calname, dname1);
+  } catch (const std::bad_alloc& e) {
+    report_no_memory(io, e.what());
+  } catch (const std::length_error& e) {
+    report_no_memory(io, e.what());
+  }
+  // After a failure the temporary page and calculated scan go; the earlier
+  // files stay.
+  io.ps.close();
+  io.cal.close();
 }
 
 }  // namespace korva

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <thread>
 
 #include "scan/line_shape.hpp"
@@ -15,7 +16,9 @@ namespace {
 constexpr float kWidthToInterval = 0.84932f;
 
 // Runs f(i, worker) for i = 0 .. n - 1 on up to `threads` threads, each
-// index once; worker (0 .. threads - 1) tells the calling thread.
+// index once; worker (0 .. threads - 1) tells the calling thread.  An
+// exception in any thread (memory running out) stops the work and reaches
+// the caller once all threads have ended, as it would without threads.
 template <class Fn>
 void parallel_for(int threads, int n, Fn&& f) {
   const int nt = std::min(threads, n);
@@ -24,14 +27,22 @@ void parallel_for(int threads, int n, Fn&& f) {
     return;
   }
   std::atomic<int> next{0};
+  std::vector<std::exception_ptr> failed(static_cast<std::size_t>(nt));
   auto work = [&](int worker) {
-    for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) f(i, worker);
+    try {
+      for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) f(i, worker);
+    } catch (...) {
+      failed[static_cast<std::size_t>(worker)] = std::current_exception();
+      next = n;
+    }
   };
   std::vector<std::thread> pool;
   pool.reserve(static_cast<std::size_t>(nt - 1));
   for (int t = 1; t < nt; ++t) pool.emplace_back(work, t);
   work(0);
   for (std::thread& t : pool) t.join();
+  for (const std::exception_ptr& e : failed)
+    if (e) std::rethrow_exception(e);
 }
 
 // A structure factor as a candidate holds it, with its listing records.
@@ -221,8 +232,8 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
   // Batches of whole rows of about kBatchPoints points: enough work to
   // share out, little memory whatever the size of the cell.
   constexpr long long kBatchPoints = 1 << 17;
-  const int ncol = 2 * geo.kmax + 1;
-  const long long nrows = static_cast<long long>(2 * geo.hmax + 1) * ncol;
+  const long long ncol = 2LL * geo.kmax + 1;
+  const long long nrows = (2LL * geo.hmax + 1) * ncol;
   const long long row_points = 2LL * geo.lmax + 1;
   const long long per_batch = std::max<long long>(std::max(1, 4 * threads), kBatchPoints / row_points);
   std::vector<LocalFactors> local(static_cast<std::size_t>(threads));
@@ -277,6 +288,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
       for (auto& [key, lf] : factors) cache.insert(key, lf.sf, std::move(lf.notes));
       factors.clear();
     }
+    if (options.progress) options.progress(static_cast<double>(first + n) / static_cast<double>(nrows));
   }
   return true;
 }

@@ -32,6 +32,7 @@ StructureFactorSource crystal_structure_factors(const Run& run);
 struct SearchOptions {
   int threads = 1;
   StructureFactorSource structure_factor;  // empty: crystal_structure_factors(run)
+  std::function<void(double)> progress;    // fraction of the pass searched, after each batch
 };
 
 // Threads for the search: KORVA_THREADS when set to a positive number, else
@@ -42,8 +43,8 @@ int threads_from_environment();
 struct PassResult {
   std::vector<EventRecord> records;  // in the order found; at most kMaxRecords
   long long points = 0;     // points crossing the sphere in a full turn, each once
-  int in_range = 0;         // solutions inside the acceptance window
-  int simulated = 0;        // solutions added to the simulated scan
+  long long in_range = 0;   // solutions inside the acceptance window
+  long long simulated = 0;  // solutions added to the simulated scan
 };
 
 constexpr int kMaxRecords = 600;

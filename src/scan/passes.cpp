@@ -41,8 +41,11 @@ bool compute_passes_with(Run& run, const SearchOptions& options) {
     const float share = tube ? (pass == 0 ? 2.0f / 3.0f : 1.0f / 3.0f) : 1.0f;
     list_primary(run, prim, share);
 
+    SearchOptions pass_options = options;
+    if (run.io.progress)
+      pass_options.progress = [&run, pass, npass](double done) { run.io.progress((pass + done) / npass); };
     PassResult result;
-    if (!search_pass(run, geo, prim, options, cache, pass == 0, result)) {
+    if (!search_pass(run, geo, prim, pass_options, cache, pass == 0, result)) {
       sc.psid = 0.0f;
       return false;
     }

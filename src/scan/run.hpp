@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ struct Io {
   InUnit scan;       // unit 11
   OutUnit cal;       // unit 12
   int iostat = 0;    // > 0: the run stopped at a reported error
+
+  // Told now and then during the event search how much of the run's search
+  // is done (0 to 1), so that a caller can show that a long run is alive;
+  // empty: nobody is told.  Never part of the listing.
+  std::function<void(double)> progress;
 
   // Tests and fuzzing keep units 7, 11 and 12 in memory: no file is created,
   // and unit 11 reads memory_scan whatever name the input gives.
@@ -159,8 +165,9 @@ struct ScanState {
   float theta_mean = 0;   // mean Bragg angle of the passes, degrees
 
   std::vector<std::array<float, 6>> plot_events;  // e1..e6 of the first pass, sorted by psi
-  int nplot = 0, ntot = 0;  // printed and in-range events of the first pass
-  int nsim = 0;             // events taken into the simulated scan, all passes
+  int nplot = 0;            // printed events of the first pass
+  long long ntot = 0;       // in-range events of the first pass
+  long long nsim = 0;       // events taken into the simulated scan, all passes
 };
 
 // The clock of the date and elapsed-time stamps.

@@ -30,7 +30,7 @@ constexpr const char* kText = R"(                          INPUT DESCRIPTION
 3. a,b,c,alpha,beta,gamma (free format)
   Cell constants
   a, b, c in Angstrom; alpha, beta, gamma in degrees
-  The reciprocal cell is computed from these values.
+  At most 1.0E+09 lattice points in the limiting sphere (radius 2/lambda)
 
 4. Wavelength indicator:
   either
@@ -56,14 +56,14 @@ constexpr const char* kText = R"(                          INPUT DESCRIPTION
 
 5. diverp,divers,rkugel,radius,eta (free format)
   diverp : divergence of the primary beam in the diffraction plane of the
-           primary reflection (degrees)
-  divers : divergence perpendicular to that plane (degrees)
+           primary reflection (degrees, not negative)
+  divers : divergence perpendicular to that plane (degrees, not negative)
   rkugel : radius of the crystal sphere, or of the irradiated cross section
            of a large crystal [mue]
   radius : radius of the mosaic blocks [mue] (extinction model after
            W. H. Zachariasen, Acta Cryst. 23 (1967) 558-564)
   eta    : mosaic-spread parameter (degrees); see P. J. Becker & P. Coppens,
-           Acta Cryst. A30 (1974) 129-147
+           Acta Cryst. A30 (1974) 129-147; not negative
 
 6. psia, psie, zsw1, nnn, drumin, zeimax (free format)
   psia, psie : psi range of the scan in degrees
@@ -71,7 +71,7 @@ constexpr const char* kText = R"(                          INPUT DESCRIPTION
            HUBER (HASYLAB): -180 < psia < psie < 180
                        or      0 < psia < psie < 360
   zsw1   : number of steps per degree
-           zsw1 < 0: no Renninger-scan calculation
+           zsw1 < 0: no Renninger-scan calculation (zsw1 = 0 is refused)
            The scan is calculated at psi = psia + i/abs(zsw1),
            i = 0, 1, ..., nint((psie-psia)*abs(zsw1)).
   nnn    : nnn > 0: with interference term between the primary and the
@@ -136,9 +136,9 @@ constexpr const char* kText = R"(                          INPUT DESCRIPTION
 
 9. Atom parameters: for each of the na atoms two lines
   first line (free format): fnr, afact, x, y, z
-    fnr   : number of the scattering-factor table (line 8) of the atom
+    fnr   : number of the scattering-factor table (line 8), 1 to nf
     afact : multiplier = number of special positions / number of general
-            positions
+            positions, above 0; at most 1 atom per A**3 in the cell
     x,y,z : position in fractions of the cell edges
   second line (free format): six anisotropic temperature parameters
     i_u_b = 0: b1 ... b6 of

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "support/files.hpp"
 
@@ -20,56 +22,92 @@ namespace {
 // Records are written out in pieces of about this size.
 constexpr std::size_t kBufferSize = 1 << 16;
 
-std::vector<std::string> split_records(std::string_view text) {
-  std::vector<std::string> records;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view rec = text.substr(start, end - start);
-    if (!rec.empty() && rec.back() == '\r') rec.remove_suffix(1);
-    records.emplace_back(rec);
-    start = end + 1;
-  }
-  return records;
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
+
+void InUnit::load(std::string text) {
+  close();
+  text_ = std::move(text);
+  if (std::string_view(text_).substr(0, kByteOrderMark.size()) == kByteOrderMark) offset_ = kByteOrderMark.size();
+  open_ = true;
+}
 
 bool InUnit::open(const std::string& path) {
   close();
   path_ = path;
+  failure_.clear();
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  records_ = split_records(text);
-  open_ = true;
+  // Read in pieces, checking the limits as the text grows, so that an
+  // endless device is given up after at most kMaxFileBytes.
+  std::string text;
+  std::size_t line_start = 0, line_no = 1;
+  char buf[1 << 16];
+  while (in) {
+    in.read(buf, sizeof buf);
+    const std::size_t n = static_cast<std::size_t>(in.gcount());
+    if (n == 0) break;
+    if (text.size() + n > kMaxFileBytes) {
+      failure_ = "the file is larger than " + std::to_string(kMaxFileBytes) + " bytes";
+      return false;
+    }
+    const std::size_t old = text.size();
+    text.append(buf, n);
+    for (std::size_t i = old; i <= text.size(); ++i) {
+      const bool end = i == text.size();
+      if (!end && text[i] != '\n') continue;
+      if (i - line_start > kMaxLineBytes) {
+        failure_ = "line " + std::to_string(line_no) + " of the file is longer than " +
+                   std::to_string(kMaxLineBytes) + " characters";
+        return false;
+      }
+      if (end) break;
+      line_start = i + 1;
+      ++line_no;
+    }
+  }
+  if (in.bad()) return false;
+  load(std::move(text));
   return true;
 }
 
 void InUnit::open_text(std::string_view text) {
-  close();
   path_.clear();
-  records_ = split_records(text);
-  open_ = true;
+  load(std::string(text));
 }
 
 void InUnit::close() {
-  records_.clear();
+  text_.clear();
+  offset_ = 0;
   pos_ = 0;
   open_ = false;
 }
 
 bool InUnit::next(std::string& record) {
-  if (pos_ >= records_.size()) return false;
-  record = records_[pos_++];
+  if (offset_ >= text_.size()) return false;
+  std::size_t end = text_.find('\n', offset_);
+  if (end == std::string::npos) end = text_.size();
+  std::string_view rec = std::string_view(text_).substr(offset_, end - offset_);
+  if (!rec.empty() && rec.back() == '\r') rec.remove_suffix(1);
+  record.assign(rec);
+  offset_ = end + 1;
+  ++pos_;
   return true;
 }
 
 void InUnit::backspace() {
-  if (pos_ > 0) --pos_;
+  if (pos_ == 0) return;
+  --pos_;
+  // The record before ends at offset_ - 1 (its line end, or the end of a
+  // text without a final line end) and starts after the line end before it.
+  const std::size_t end = offset_ - 1;
+  const std::size_t before = end == 0 ? std::string::npos : text_.rfind('\n', end - 1);
+  offset_ = before == std::string::npos ? 0 : before + 1;
+  if (pos_ == 0 && std::string_view(text_).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    offset_ = kByteOrderMark.size();
 }
 
 bool OutUnit::open(const std::string& path) {

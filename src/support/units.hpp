@@ -2,9 +2,13 @@
 // computation share them: 15 input, 16 listing, 7 PostScript, 11 measured
 // scan, 12 calculated scan.
 //
-// An input unit holds the whole file as records (lines without their line
-// end; a trailing carriage return is dropped, so files written on Windows
-// read the same).  An output unit either writes in place or builds a new file
+// An input unit holds the whole file and hands it out as records (lines
+// without their line end; a trailing carriage return is dropped, so files
+// written on Windows read the same; a UTF-8 byte-order mark at the start of
+// the file is skipped, as editors on Windows put one there).  What is read is
+// bounded: a file larger than kMaxFileBytes or with a line longer than
+// kMaxLineBytes is refused (a device such as /dev/zero never ends and holds
+// no line end).  An output unit either writes in place or builds a new file
 // beside the old one and puts it in place only when it is complete, so that a
 // run that fails never destroys an earlier result.
 #pragma once
@@ -25,9 +29,14 @@ enum Unit : int {
   kUnitListing = 16,
 };
 
+// Largest input or scan file, and longest line, that a unit reads.
+constexpr std::size_t kMaxFileBytes = 64u << 20;  // 64 MiB
+constexpr std::size_t kMaxLineBytes = 65536;
+
 class InUnit {
  public:
-  // Reads the whole file; false when it cannot be opened (or is a directory).
+  // Reads the whole file; false when it cannot be opened (or is a directory)
+  // or exceeds the limits above; failure() then tells which.
   bool open(const std::string& path);
   // An internal file: the records of a text held in memory.
   void open_text(std::string_view text);
@@ -35,19 +44,27 @@ class InUnit {
   bool is_open() const { return open_; }
   // The name given to open; empty for an internal file.
   const std::string& path() const { return path_; }
+  // Why the last open failed, as a phrase such as "the file is larger than
+  // 67108864 bytes"; empty when the file could not be opened at all.
+  const std::string& failure() const { return failure_; }
 
   // The next record; false at end of file.
   bool next(std::string& record);
   // Steps back one record (no effect at the start).
   void backspace();
-  bool at_end() const { return pos_ >= records_.size(); }
+  bool at_end() const { return offset_ >= text_.size(); }
+  // Number of records read so far.
   std::size_t position() const { return pos_; }
 
  private:
-  std::vector<std::string> records_;
+  void load(std::string text);
+
+  std::string text_;
+  std::size_t offset_ = 0;  // start of the next record; beyond the text at its end
   std::size_t pos_ = 0;
   bool open_ = false;
   std::string path_;
+  std::string failure_;
 };
 
 class OutUnit {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scan/run.hpp"
@@ -116,6 +117,90 @@ TEST(InputValues, ImpossibleSizesGiveTheAllocationMessage) {
   EXPECT_TRUE(contains(r.listing, " Dynamical array allocation failed\n"
                                   " Number of steps = (psie - psia)*zsw is to large\n"
                                   " Please reduce the number of steps in your input file!\n"));
+}
+
+TEST(InputValues, ValuesWithoutMeaningAreRefusedAtTheirLine) {
+  // Each refusal ends the listing with its two lines, after two empty lines.
+  const auto refused = [](const std::vector<std::string>& lines, const std::string& fault, const std::string& rule) {
+    const auto r = run_text(join(lines));
+    EXPECT_GT(r.iostat, 0);
+    EXPECT_TRUE(r.listing.ends_with("\n\n\n" + fault + "\n" + rule + "\n")) << fault << "\n" << r.listing;
+  };
+  std::vector<std::string> lines = minimal_input();
+  lines[6] = "231 2 1";
+  lines[8] = "0 1 0 0  0 0 1 0  0 0 0 1\nNa\n1 0.5 0 0 0\n0 0 0 0 0 0";
+  lines.insert(lines.begin() + 9, "1 0.5 0.5 0.5 0.5\n0 0 0 0 0 0");
+  ASSERT_TRUE(InputPhase(join(lines)).ok);
+  for (const char* fnr : {"0", "2", "1.5", "-1", "1e30"}) {
+    std::vector<std::string> bad = lines;
+    bad[9] = std::string(fnr) + " 0.5 0.5 0.5 0.5\n0 0 0 0 0 0";
+    refused(bad, " The table number of atom    2 names no scattering-factor table", " ( fnr = 1, 2, ... nf with nf =    1 )");
+  }
+  for (const char* afact : {"0", "-0.5"}) {
+    std::vector<std::string> bad = lines;
+    bad[9] = std::string("1 ") + afact + " 0.5 0.5 0.5\n0 0 0 0 0 0";
+    refused(bad, " The multiplier afact of atom    2 is not positive", " ( afact > 0 )");
+  }
+
+  lines = minimal_input();
+  lines[5] = "-10 10 0 0 1 0";
+  refused(lines, " The number of steps per degree zsw1 is zero", " ( zsw1 > 0: scan calculated, zsw1 < 0: events only )");
+  lines[5] = "-10 10 -10 0 1 0";
+  EXPECT_TRUE(InputPhase(join(lines)).ok);  // events without a scan
+
+  lines[4] = "0 0 100 10 0";  // no divergence and no mosaic spread: a valid ideal case
+  EXPECT_TRUE(InputPhase(join(lines)).ok);
+  for (const auto& [line5, name] : {std::pair{"-0.1 0.1 100 10 0.01", "divergence diverp"},
+                                    std::pair{"0.1 -0.1 100 10 0.01", "divergence divers"},
+                                    std::pair{"0.1 0.1 100 10 -0.01", "mosaic spread eta"}}) {
+    lines[4] = line5;
+    refused(lines, std::string(" The ") + name + " on the fifth line is negative", " ( diverp, divers, eta >= 0 )");
+  }
+}
+
+TEST(InputValues, CellsDenserThanAnySolidAreRefused) {
+  // 100 000 atoms on one site of P 1: in a 5 A cube 800 per A**3, in a 50 A
+  // cube 0.8.
+  std::vector<std::string> lines = minimal_input();
+  lines[6] = "231 1 1";
+  lines[8] = "0 1 0 0  0 0 1 0  0 0 0 1\nNa\n1 100000 0.1 0.2 0.3\n0 0 0 0 0 0";
+  const auto r = run_text(join(lines));
+  EXPECT_GT(r.iostat, 0);
+  EXPECT_TRUE(r.listing.ends_with("\n\n\n The cell holds     800.000 atoms per A**3\n"
+                                  " ( at most 1.000 ), check na and the multipliers afact\n"))
+      << r.listing;
+  lines[2] = "50 50 50 90 90 90";
+  InputPhase large(join(lines));
+  EXPECT_TRUE(large.ok) << large.listing();
+}
+
+TEST(InputValues, SearchSizeIsEstimatedBeforeAnythingIsSearched) {
+  std::vector<std::string> lines = minimal_input();
+  const auto refused = [&](const char* cell, const std::string& sphere, const std::string& box) {
+    lines[2] = cell;
+    const auto r = run_text(join(lines));
+    EXPECT_GT(r.iostat, 0);
+    EXPECT_TRUE(r.listing.ends_with("\n\n\n The event search is too large for the cell on the third line:\n" + sphere +
+                                    " points in the limiting sphere (at most  0.10E+10)\n" + box +
+                                    " points in the range of h, k, l (at most  0.40E+10)\n"))
+        << r.listing;
+  };
+  // (4/3) pi (2/1.540598)^3 V, and the product of 2 INT(2a/lambda) + 1.
+  refused("5 5 1e30 90 90 90", "  0.23E+33", "  0.44E+33");
+  refused("1000 1000 1000 90 90 90", "  0.92E+10", "  0.18E+11");
+  // A long thin cell: a sphere of 3.7E+08 points, but h from -5.2E+09 to 5.2E+09.
+  refused("4e9 0.1 0.1 90 90 90", "  0.37E+09", "  0.10E+11");
+  lines[2] = "300 300 300 90 90 90";
+  EXPECT_TRUE(InputPhase(join(lines)).ok);
+}
+
+TEST(InputValues, MonochromatorIndicesAreSquaredWithoutOverflow) {
+  // 65536^2 does not fit an int; the reflection lies far outside the sphere.
+  std::vector<std::string> lines = minimal_input();
+  lines[3] = "1 0.5612  5.43 65536 1 1 58.19";
+  EXPECT_EQ(last_line(run_text(join(lines)).listing), "read-error in the fourth line of the input-file");
+  lines[3] = "1 0.5612  5.43 1 1 1 58.19";
+  EXPECT_TRUE(InputPhase(join(lines)).ok);
 }
 
 TEST(InputValues, ExplicitWavelengthsAreOrderedShortestFirst) {
@@ -354,17 +439,16 @@ TEST(InputValues, ScanArraysCoverTheGrid) {
 
 TEST(InputValues, AtomsPerCellCountCentringSymmetryAndMultiplier) {
   // Rock salt in F m -3 m (centrosymmetric, 24 stored operators, F centring):
-  // a site of multiplier 1/48 holds 4 atoms per cell.  An atom naming no
-  // table adds to no count.
+  // a site of multiplier 1/48 holds 4 atoms per cell.
   std::vector<std::string> lines = minimal_input();
-  lines[6] = "225 3 2\nNa\nCl";
+  lines[6] = "225 2 2\nNa\nCl";
   lines[7] = "1 0.0208333 0 0 0\n0 0 0 0 0 0\n2 0.0208333 0.5 0.5 0.5\n0 0 0 0 0 0";
-  lines[8] = "3 1.0 0.1 0.2 0.3\n0 0 0 0 0 0";
+  lines[8] = "";
   InputPhase rock_salt(join(lines));
   ASSERT_TRUE(rock_salt.ok) << rock_salt.listing();
   EXPECT_NEAR(rock_salt.run.cr.types[0].natcell, 4.0, 1e-4);
   EXPECT_NEAR(rock_salt.run.cr.types[1].natcell, 4.0, 1e-4);
-  EXPECT_EQ(rock_salt.run.cr.atoms.size(), 12u);  // three atoms, four times
+  EXPECT_EQ(rock_salt.run.cr.atoms.size(), 8u);  // two atoms, four times
 
   // The acentric P 1 with one atom of multiplier 1: one atom per cell.
   lines[6] = "1 1 1\nNa";

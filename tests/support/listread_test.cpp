@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 namespace korva {
 namespace {
 
@@ -114,6 +118,44 @@ TEST(Units, RecordsDropCarriageReturnsAndBackspaceStepsBack) {
   out.line("a");
   out.close();
   EXPECT_EQ(out.text(), "a\n");  // still readable after closing
+}
+
+TEST(Units, LeadingByteOrderMarkIsSkippedAndWhatIsReadIsBounded) {
+  InUnit in = unit("\xEF\xBB\xBF" "first\nsecond");
+  std::string rec;
+  ASSERT_TRUE(in.next(rec));
+  EXPECT_EQ(rec, "first");
+  in.backspace();  // back to the start: still behind the mark
+  ASSERT_TRUE(in.next(rec));
+  EXPECT_EQ(rec, "first");
+  ASSERT_TRUE(in.next(rec));
+  EXPECT_EQ(rec, "second");
+  in.backspace();
+  ASSERT_TRUE(in.next(rec));
+  EXPECT_EQ(rec, "second");
+  EXPECT_TRUE(in.at_end());
+  in = unit("a\n\xEF\xBB\xBF" "b\n");  // only at the start of the file
+  ASSERT_TRUE(in.next(rec) && in.next(rec));
+  EXPECT_EQ(rec, "\xEF\xBB\xBF" "b");
+
+  const std::string path = ::testing::TempDir() + "korva-units-limits";
+  const auto refused = [&](const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    InUnit file;
+    const bool ok = file.open(path);
+    return ok ? std::string() : file.failure();
+  };
+  const std::string longest(kMaxLineBytes, 'x');
+  EXPECT_EQ(refused("1\n" + longest + "x\n"), "line 2 of the file is longer than 65536 characters");
+  EXPECT_EQ(refused("1\n" + longest + "\n"), "");
+  EXPECT_EQ(refused(std::string(kMaxFileBytes + 1, '\n')), "the file is larger than 67108864 bytes");
+  std::filesystem::remove(path);
+
+  InUnit device;  // endless, and without a line end
+  EXPECT_FALSE(device.open("/dev/zero"));
+  EXPECT_EQ(device.failure(), "line 1 of the file is longer than 65536 characters");
+  EXPECT_FALSE(device.open(path));  // gone: no reason beyond that
+  EXPECT_EQ(device.failure(), "");
 }
 
 }  // namespace
