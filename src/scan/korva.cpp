@@ -36,8 +36,6 @@ void keep_outputs(Run& run, bool completed) {
     else if (!io.ps.commit()) report(io.ps, "PostScript file");
     else if (!io.cal.commit()) report(io.cal, "calculated scan");
   }
-  io.ps.close();
-  io.cal.close();
 }
 
 void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
@@ -85,8 +83,8 @@ void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dnam
   } catch (const std::length_error& e) {
     report_no_memory(io, e.what());
   }
-  // After a failure the temporary page and calculated scan go; the earlier
-  // files stay.
+  // A page or calculated scan not put in place by now goes with its
+  // temporary file; the earlier file stays.
   io.ps.close();
   io.cal.close();
 }
