@@ -33,7 +33,7 @@ void run_search(benchmark::State& state, const std::string& cell, const std::str
     io.input.open_text(input);
     io.listing.open_memory();
     Run run(io);
-    chuk1_(run);
+    run.extinction = chuk1_();
     std::string d2(72, ' '), d1(72, ' ');
     if (!read_input(run, d2, d1)) state.SkipWithError("input");
     SearchOptions opt;

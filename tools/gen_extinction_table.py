@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates src/scan/extinction_table.cpp, the extinction factor E(x, theta)
+"""Generates src/crystal/extinction_table.cpp, the extinction factor E(x, theta)
 of a mosaic block on the grid x = 0.0 .. 30.0 (step 0.1, 301 rows) and
 theta = 0 .. 90 degrees (step 5, 19 columns).
 
@@ -152,7 +152,7 @@ def write(table, path):
         "// 10, 12, 15, 20, 25, 30) are kept exactly; the rest is filled by monotone",
         "// cubic (PCHIP) interpolation, first along theta within each reference row,",
         "// then along x in each column, and rounded to four decimals.",
-        '#include "scan/extinction_table.hpp"',
+        '#include "crystal/extinction_table.hpp"',
         "",
         "namespace korva {",
         "",
@@ -168,7 +168,7 @@ def write(table, path):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    default = os.path.join(here, "..", "src", "scan", "extinction_table.cpp")
+    default = os.path.join(here, "..", "src", "crystal", "extinction_table.cpp")
     path = sys.argv[1] if len(sys.argv) > 1 else default
     write(build(), path)
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cif/cif_command.hpp"
+#include "cif/symbols.hpp"
 #include "plot/export.hpp"
 #include "scan/run.hpp"
 #include "scan/run_files.hpp"
@@ -24,6 +26,8 @@ namespace {
 
 const char* kUsage =
     "usage: korva run INPUT [-o LISTING] [--pdf] [--png]\n"
+    "       korva cif FILE.cif --reflection H K L RADIATION [options]\n"
+    "       korva symbols\n"
     "       korva help-input\n"
     "       korva --help\n"
     "       korva            (the desktop program, where it was built)\n"
@@ -48,6 +52,8 @@ const char* kUsage =
     "page).  A run that stops at an error leaves an earlier page and\n"
     "calculated scan as they were.\n"
     "\n"
+    "korva cif writes an input file from a CIF file (korva cif --help);\n"
+    "korva symbols lists the scattering-table symbols an input may use;\n"
     "korva help-input prints the description of the input file.\n";
 
 std::string default_listing(const std::string& input) {
@@ -183,6 +189,18 @@ int dispatch(const std::vector<std::string>& args) {
     return 0;
   }
   if (args[0] == "run") return run_command({args.begin() + 1, args.end()});
+  if (args[0] == "symbols") {
+    std::cout << korva::cif::symbols_text();
+    return 0;
+  }
+  if (args[0] == "cif") {
+#ifdef KORVA_HAVE_CIF
+    return korva::cif::cif_command({args.begin() + 1, args.end()});
+#else
+    std::cerr << "korva: this korva was built without gemmi or xraylib and cannot read CIF files\n";
+    return 2;
+#endif
+  }
   std::cerr << "korva: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
 }

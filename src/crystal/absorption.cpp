@@ -48,23 +48,24 @@ float atomic_weight(int z) {
 
 }  // namespace
 
-void mue_(Run& run, float lambda, float v, float& mu, int nf, float& density) {
+void mue_(const std::vector<ScatteringType>& types, float lambda, float v, float& mu, int nf, float& density,
+          Report& report) {
   const float sigma = klein_nishina(lambda);
   const float l3 = lambda * lambda * lambda;
   const float l4 = l3 * lambda;
   float sum1 = 0.0f, sum2 = 0.0f;
   bool beyond_table = false;
   bool weight_unknown = false;
-  for (int m = 0; m < nf && m < static_cast<int>(run.cr.types.size()); ++m) {
-    const ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+  for (int m = 0; m < nf && m < static_cast<int>(types.size()); ++m) {
+    const ScatteringType& type = types[static_cast<std::size_t>(m)];
     const int z = type.zatom;
     const float weight = atomic_weight(z);
     if (weight == 0.0f && !weight_unknown) {
-      run.list(" The atomic weight is not known for the atomic number " + I(z, 3));
+      report.line(" The atomic weight is not known for the atomic number " + I(z, 3));
       weight_unknown = true;
     }
     if (z < 1 || z > kVictoreenRows) {
-      run.list(" The linear absorption coefficient cannot be calculated for the atomic number " +
+      report.line(" The linear absorption coefficient cannot be calculated for the atomic number " +
                I(z, 3));
       beyond_table = true;
     } else {

@@ -1,7 +1,10 @@
 // Absorption of X-rays by a spherical crystal.
 #pragma once
 
-#include "scan/run.hpp"
+#include <vector>
+
+#include "crystal/crystal.hpp"
+#include "support/report.hpp"
 
 namespace korva {
 
@@ -11,7 +14,8 @@ namespace korva {
 // Z = 83: a heavier element is reported and mu becomes 1.0; its weight for
 // the density comes from the neutron table (Z <= 92), beyond which the
 // density is reported as unknown and set to 0.
-void mue_(Run& run, float lambda, float v, float& mu, int nf, float& density);
+void mue_(const std::vector<ScatteringType>& types, float lambda, float v, float& mu, int nf, float& density,
+          Report& report);
 
 // Absorption correction A* = 1/T of a sphere for mu R (0 <= muR < 31.5) and
 // the Bragg angle theta (degrees, 0 <= theta < 90), interpolated linearly

@@ -19,7 +19,7 @@ int centring_multiplicity(char letter) {
   }
 }
 
-void bravai_(Run& run, std::string_view sgsymbol) {
+void bravai_(std::vector<Atom>& atoms, std::string_view sgsymbol) {
   using Shift = std::array<float, 3>;
   std::vector<Shift> shifts;
   switch (sgsymbol.empty() ? ' ' : sgsymbol[0]) {
@@ -30,7 +30,6 @@ void bravai_(Run& run, std::string_view sgsymbol) {
     case 'F': shifts = {{0.5f, 0.5f, 0.0f}, {0.5f, 0.0f, 0.5f}, {0.0f, 0.5f, 0.5f}}; break;
     default: return;  // P, R and anything else: no centred copies
   }
-  std::vector<Atom>& atoms = run.cr.atoms;
   const std::size_t n = atoms.size();
   atoms.reserve(n * (shifts.size() + 1));
   for (const Shift& shift : shifts) {

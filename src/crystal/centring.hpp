@@ -3,7 +3,9 @@
 
 #include <string_view>
 
-#include "scan/run.hpp"
+#include <vector>
+
+#include "crystal/crystal.hpp"
 
 namespace korva {
 
@@ -15,6 +17,6 @@ int centring_multiplicity(char letter);
 // vector of the lattice letter (the first character of sgsymbol).  Copy k of
 // atom i lands at position i + k n, in ascending i; coordinates are not
 // reduced into the cell.  Not idempotent: called once per run.
-void bravai_(Run& run, std::string_view sgsymbol);
+void bravai_(std::vector<Atom>& atoms, std::string_view sgsymbol);
 
 }  // namespace korva

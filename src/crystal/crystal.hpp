@@ -48,7 +48,6 @@ struct Crystal {
   std::vector<Atom> atoms;  // room for 4 x the asymmetric unit (face centring)
   std::vector<ScatteringType> types;
   std::vector<std::array<float, 6>> u_values;  // U of each atom, for the listing
-  float fcalc_im = 0.0f;  // imaginary part of the last structure factor
 };
 
 }  // namespace korva

@@ -11,37 +11,36 @@
 
 namespace korva {
 
-void upform_n_(Run& run, int m) {
-  ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+void upform_n_(ScatteringType& type, Report& report) {
   const std::string symbol = pad(type.atn, 4);
   const NeutronRow* row = find_symbol(kNeutronTable, symbol);
   if (!row) {
-    run.list(" The chemical symbol: " + symbol + " does not correspond to an atom name");
-    run.ierr = 1;
+    report.line(" The chemical symbol: " + symbol + " does not correspond to an atom name");
+    report.stop();
     return;
   }
   type.zatom = row->z;
   if (type.fprime != 0.0f) return;  // a length given in the input wins
   if (row->b == 0.0f) {
-    run.list(" The scattering length is not known for the atomic number " + I(row->z, 3));
+    report.line(" The scattering length is not known for the atomic number " + I(row->z, 3));
     return;
   }
   type.fprime = row->b;
 }
 
-void fcalc1_n_(Run& run, int h, int k, int l, float& f, float& phi) {
+void fcalc1_n_(const Crystal& cr, int h, int k, int l, float& f, float& phi, Report& report) {
   std::vector<std::string> messages;
-  const StructureFactor sf = structure_factor_neutron(run.cr, h, k, l, &messages);
-  take_structure_factor(run, sf, messages, f, phi);
+  const StructureFactor sf = structure_factor_neutron(cr, h, k, l, &messages);
+  take_structure_factor(sf, messages, f, phi, report);
 }
 
-void mue_n_(Run& run, float v, int nf, float& density) {
+void mue_n_(const std::vector<ScatteringType>& types, float v, int nf, float& density, Report& report) {
   float sum = 0.0f;
-  for (int m = 0; m < nf && m < static_cast<int>(run.cr.types.size()); ++m) {
-    const ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+  for (int m = 0; m < nf && m < static_cast<int>(types.size()); ++m) {
+    const ScatteringType& type = types[static_cast<std::size_t>(m)];
     const int z = type.zatom;
     if (z < 1 || z > kNeutronRows) {
-      run.list(" The atomic weight is not known for the atomic number " + I(z, 3));
+      report.line(" The atomic weight is not known for the atomic number " + I(z, 3));
       density = 0.0f;
       return;
     }

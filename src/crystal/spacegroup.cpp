@@ -72,9 +72,8 @@ std::vector<std::string> operator_listing(Symmetry& sym) {
   return lines;
 }
 
-void raumgr_(Run& run, int nr, std::string& sgsymbol) {
+void raumgr_(Symmetry& sym, int nr, std::string& sgsymbol, Report& report) {
   const SpaceGroupEntry& entry = space_group_entry(nr);
-  Symmetry& sym = run.cr.sym;
   sym.ns = entry.ns;
   sym.ic = entry.code == 2 ? 1 : 2;
   sgsymbol = pad(entry.symbol, 30);
@@ -84,10 +83,10 @@ void raumgr_(Run& run, int nr, std::string& sgsymbol) {
       for (int m = 0; m < 3; ++m) sym.s[k][j][m] = entry.s[k][j][m];
     }
   }
-  run.list(" Space-group-Nr.   : " + I(nr, 3) + X(5) +
+  report.line(" Space-group-Nr.   : " + I(nr, 3) + X(5) +
            (sym.ic == 1 ? " Centrosymmetric     Space-group: " : " Non-Centrosymmetric Space-group: ") +
            A(sgsymbol, 30));
-  for (const std::string& line : operator_listing(sym)) run.list(line);
+  for (const std::string& line : operator_listing(sym)) report.line(line);
 }
 
 }  // namespace korva

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "crystal/crystal.hpp"
-#include "scan/run.hpp"
+#include "support/report.hpp"
 
 namespace korva {
 
-// Fills run.cr.sym (ns, ic, t, s) from the table entry nr (1..230, the
-// caller guarantees the range), returns the 30-character symbol and lists
-// the group and its operators.
-void raumgr_(Run& run, int nr, std::string& sgsymbol);
+// Fills sym (ns, ic, t, s) from the table entry nr (1..230, the caller
+// guarantees the range), returns the 30-character symbol and reports the
+// group and its operators.
+void raumgr_(Symmetry& sym, int nr, std::string& sgsymbol, Report& report);
 
 // The three-column listing text of one translation component ("1/2", "   "
 // for zero, "***" when unrecognised).  A recognised fraction also replaces t

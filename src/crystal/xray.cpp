@@ -21,15 +21,14 @@ bool short_fit(std::string_view symbol) {
 
 }  // namespace
 
-void upform_(Run& run, int m) {
-  ScatteringType& type = run.cr.types[static_cast<std::size_t>(m)];
+void upform_(ScatteringType& type, std::string_view indicator, Report& report) {
   const std::string symbol = pad(type.atn, 4);
   const XrayRow* row = find_symbol(kXrayTable, symbol);
   if (!row) {
-    run.list(" The chemical symbol: " + symbol + " does not correspond to an atom/ion name");
-    run.list(" given in the Table 6.1.1.4 of the International Tables for Crystallography,");
-    run.list(" Vol. C, p. 500 - 502");
-    run.ierr = 1;
+    report.line(" The chemical symbol: " + symbol + " does not correspond to an atom/ion name");
+    report.line(" given in the Table 6.1.1.4 of the International Tables for Crystallography,");
+    report.line(" Vol. C, p. 500 - 502");
+    report.stop();
     return;
   }
   type.zatom = row->z;
@@ -37,33 +36,29 @@ void upform_(Run& run, int m) {
   for (int j = 0; j < 4; ++j) type.fcoef[9 + j] = row->high[j];
   type.fcoef[13] = short_fit(row->symbol) ? 1.5f : 2.0f;
 
-  const std::string& line = run.par.indicator;
   int tube = -1;
-  if (line == "Cu") tube = 0;
-  else if (line == "Mo") tube = 1;
-  else if (line == "Ag") tube = 2;
+  if (indicator == "Cu") tube = 0;
+  else if (indicator == "Mo") tube = 1;
+  else if (indicator == "Ag") tube = 2;
   if (tube >= 0) {
     type.fprime = row->disp[2 * tube];
     type.fdprime = row->disp[2 * tube + 1];
   }
 }
 
-void fcalc1_(Run& run, int h, int k, int l, float stl, float& f, float& phi) {
+void fcalc1_(const Crystal& cr, int h, int k, int l, float stl, float& f, float& phi, Report& report) {
   std::vector<std::string> messages;
-  const StructureFactor sf = structure_factor_xray(run.cr, h, k, l, stl, &messages);
-  take_structure_factor(run, sf, messages, f, phi);
+  const StructureFactor sf = structure_factor_xray(cr, h, k, l, stl, &messages);
+  take_structure_factor(sf, messages, f, phi, report);
 }
 
-void take_structure_factor(Run& run, const StructureFactor& sf, const std::vector<std::string>& messages,
-                           float& f, float& phi) {
-  for (const std::string& record : messages) run.list(record);
-  if (sf.failed) {
-    run.ierr = 1;
-    return;
-  }
+bool take_structure_factor(const StructureFactor& sf, const std::vector<std::string>& messages, float& f,
+                           float& phi, Report& report) {
+  for (const std::string& record : messages) report.line(record);
+  if (sf.failed) return report.stop();
   f = sf.f;
   phi = sf.phi;
-  run.cr.fcalc_im = sf.im;
+  return true;
 }
 
 }  // namespace korva

@@ -12,9 +12,9 @@
 #include "crystal/xray.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 #include "support/format.hpp"
 #include "support/listread.hpp"
+#include "support/numeric.hpp"
 
 namespace korva {
 namespace {
@@ -50,15 +50,17 @@ bool read_profile(const std::array<std::string, kRecordLines>& lines, std::array
 }
 
 struct Reader {
-  explicit Reader(Run& r) : run(r) {}
-  Run& run;
+  Reader(const ScanSource& s, MeasuredScan& ms, Report& rep) : src(s), m(ms), report(rep) {}
+  const ScanSource& src;
+  MeasuredScan& m;
+  Report& report;
   StepSums sums;
   ReadTrouble trouble;
   float bg_left = 0.0f, bg_right = 0.0f;
 
   float extinction(float x, float theta) const {
     float y = 0.0f;
-    chuk_(run, x, theta, y);
+    chuk_(src.extinction, x, theta, y);
     return y;
   }
 
@@ -69,30 +71,30 @@ struct Reader {
       ++trouble.skipped;
       return true;
     }
-    const Params& p = run.par;
+    const Params& p = src.par;
     float f = 0.0f, phase = 0.0f;
-    fcalc1_(run, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase);
-    if (run.ierr == 1) return false;
-    const float astar = reference_absorption(run, theta);
+    fcalc1_(src.cr, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase, report);
+    if (report.stopped()) return false;
+    const float astar = reference_absorption(src.par, theta);
     const ReferenceTerms r = tube_reference(p, value, theta, f, astar,
                                             [this](float x, float th) { return extinction(x, th); });
     if (r.counted) {
-      run.sc.i0_sum += r.i0;
-      ++run.sc.nref;
+      m.i0_sum += r.i0;
+      ++m.nref;
     }
-    run.list(tube_reference_line(h, k, l, r));
+    report.line(tube_reference_line(h, k, l, r));
     return true;
   }
 
   // False when the run must end.
   bool read_obs() {
-    return read_obs_list(run, sums, trouble, false,
+    return read_obs_list(src, m, sums, trouble, false,
                          [this](const ObsLine& o) { return reference(o.h, o.k, o.l, o.theta, o.value); });
   }
 
   bool read_profiles() {
-    const Params& p = run.par;
-    InUnit& in = run.io.scan;
+    const Params& p = src.par;
+    InUnit& in = src.file;
     std::array<std::string, kRecordLines> lines;
     while (in.next(lines[0])) {
       if (columns(lines[0], 31, 32) != "**") continue;
@@ -128,7 +130,7 @@ struct Reader {
         const float first = static_cast<float>(prof.front()), last = static_cast<float>(prof.back());
         const float value = att * kCountRate * sum / (60.0f * div);
         const float sigma = att * kCountRate * std::sqrt(sum + 48.0f * (first + last)) / (60.0f * div);
-        if (store_primary_step(run, sums, psi, value, sigma)) {
+        if (store_primary_step(src.par, m, sums, psi, value, sigma)) {
           bg_left += att * kCountRate * first / div;
           bg_right += att * kCountRate * last / div;
         }
@@ -160,39 +162,38 @@ struct Reader {
 
 }  // namespace
 
-void cad4_(Run& run) {
-  Params& p = run.par;
-  ScanState& sc = run.sc;
-  reset_measured_results(run);
-  run.list("");
-  run.list(tube_reference_header());
-  run.list("");
+void cad4_(const ScanSource& src, MeasuredScan& m, Report& report) {
+  const Params& p = src.par;
+  reset_measured_results(m);
+  report.line("");
+  report.line(tube_reference_header());
+  report.line("");
 
-  Reader reader(run);
+  Reader reader(src, m, report);
   const bool obs = is_obs_file(p);
   if (!(obs ? reader.read_obs() : reader.read_profiles())) return;
-  list_read_trouble(run, reader.trouble);
+  list_read_trouble(report, reader.trouble);
 
   const StepSums& sums = reader.sums;
   float background = 0.0f;
   if (!obs && sums.steps > 0) {
     const float steps = static_cast<float>(sums.steps);
     background = std::fmin(96.0f * reader.bg_left / (60.0f * steps), 96.0f * reader.bg_right / (60.0f * steps));
-    for (float& v : sc.aintm)
+    for (float& v : m.aintm)
       if (v < kNoMeasurement) v -= background;
   }
-  sc.background = background;
+  m.background = background;
   if (sums.steps == 0) {
-    list_missing_primary(run, true);
-    p.scan_flag = 0;
+    list_missing_primary(report, true);
+    m.usable = false;
   }
   if (sums.iprim_count > 0) {
     const float n = static_cast<float>(sums.iprim_count);
-    sc.iprim_obs = (sums.iprim_sum - n * background) / n;
-    sc.sig_iprim_obs = sums.sigma_sum / n;
+    m.iprim_obs = (sums.iprim_sum - n * background) / n;
+    m.sig_iprim_obs = sums.sigma_sum / n;
   }
-  sc.omax -= background;
-  sc.omin -= background;
+  m.omax -= background;
+  m.omin -= background;
 }
 
 }  // namespace korva

@@ -1,15 +1,27 @@
 // Comparison of the simulated scan with the measured one.
 #pragma once
 
-#include "scan/run.hpp"
+#include <span>
+
+#include "measure/measurement.hpp"
+#include "model/params.hpp"
+#include "support/report.hpp"
 
 namespace korva {
 
-// When the run has a measured scan: scales the calculated scan to the
-// measured maximum, finds the psi shift (run.sc.psi_shift) that fits best and
-// writes the comparison block of the listing (deviation, measured maximum,
-// I-prim, minimum and background).  Without a measured scan it does nothing.
-// Expects the calculated scan complete, with its extrema (run.sc.cmax ...).
-void compare_with_measurement(Run& run);
+struct Comparison {
+  int psi_shift = 0;      // whole steps of the calculated scan against the measured one
+  float deviation = 0.0f; // the same in degrees
+};
+
+// Scales the calculated scan aint (maximum calc_max) to the measured maximum
+// and finds the psi shift that fits best, within 10 steps or zsw steps for a
+// step density above 5; a fit that needs 0.1 degrees or more is taken as no
+// shift.
+Comparison compare_scans(std::span<const float> aint, const MeasuredScan& m, float calc_max, float zsw);
+
+// The comparison block of the listing: deviation, measured maximum, I-prim,
+// minimum and background.
+void list_comparison(const Comparison& c, const MeasuredScan& m, const Params& p, Report& report);
 
 }  // namespace korva

@@ -15,7 +15,6 @@
 #include "crystal/xray.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 #include "support/format.hpp"
 #include "support/listread.hpp"
 
@@ -42,18 +41,16 @@ bool int_field(const std::string& rec, int first, int last, int& v) {
   return read_fixed_int(columns(rec, first, last), v);
 }
 
-void fail_input_read(Run& run, const char* what) {
-  run.list("");
-  run.list("");
-  run.list(std::string("read-error in the ") + what + " of the input-file");
-  run.io.iostat = 1;
-  run.ierr = 1;
+void fail_input_read(Report& report, const char* what) {
+  report.line("");
+  report.line("");
+  report.line(std::string("read-error in the ") + what + " of the input-file");
+  report.stop();
 }
 
 // Input lines 13a (one reference reflection a line, closed by h = 999) and
 // 13b.  False after a reported read error.
-bool read_reference_input(Run& run, std::vector<std::string>& keys, Counting& cnt) {
-  InUnit& in = run.io.input;
+bool read_reference_input(InUnit& in, Report& report, std::vector<std::string>& keys, Counting& cnt) {
   std::string rec;
   bool dropped = false;
   for (;;) {
@@ -62,7 +59,7 @@ bool read_reference_input(Run& run, std::vector<std::string>& keys, Counting& cn
     int h = 0, k = 0, l = 0;
     const ReadStatus st = read_list(rec, {&h, &k, &l});
     if (st == ReadStatus::bad_value || (st == ReadStatus::end_of_file && h != 999)) {
-      fail_input_read(run, "reference reflection lines");
+      fail_input_read(report, "reference reflection lines");
       return false;
     }
     if (h == 999) break;
@@ -71,11 +68,11 @@ bool read_reference_input(Run& run, std::vector<std::string>& keys, Counting& cn
     if (keys.size() < kMaxReferenceKeys) keys.push_back(key_of(h, k, l));
     else dropped = true;
   }
-  if (dropped) run.list(" Only the first 100 reference reflections of the input file are used");
+  if (dropped) report.line(" Only the first 100 reference reflections of the input file are used");
   // Line 13b: values not given keep their start values.
   if (read_list(in, {&cnt.ff1, &cnt.ff2, &cnt.ff3, &cnt.tau1, &cnt.tau2, &cnt.tau3, &cnt.bcm}) ==
       ReadStatus::bad_value) {
-    fail_input_read(run, "filter and dead-time line");
+    fail_input_read(report, "filter and dead-time line");
     return false;
   }
   return true;
@@ -127,8 +124,10 @@ bool read_record(InUnit& in, const std::string& line1, bool primary, Record& r) 
 }
 
 struct Reader {
-  explicit Reader(Run& r) : run(r) {}
-  Run& run;
+  Reader(const ScanSource& s, MeasuredScan& ms, Report& rep) : src(s), m(ms), report(rep) {}
+  const ScanSource& src;
+  MeasuredScan& m;
+  Report& report;
   StepSums sums;
   ReadTrouble trouble;
   Counting cnt;
@@ -139,7 +138,7 @@ struct Reader {
 
   float extinction(float x, float theta) const {
     float y = 0.0f;
-    chuk_(run, x, theta, y);
+    chuk_(src.extinction, x, theta, y);
     return y;
   }
 
@@ -148,23 +147,23 @@ struct Reader {
       ++trouble.skipped;
       return true;
     }
-    const Params& p = run.par;
+    const Params& p = src.par;
     float f = 0.0f, phase = 0.0f;
-    fcalc1_(run, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase);
-    if (run.ierr == 1) return false;
-    const float astar = reference_absorption(run, theta);
+    fcalc1_(src.cr, h, k, l, std::sin(theta * kDeg) / p.alam1, f, phase, report);
+    if (report.stopped()) return false;
+    const float astar = reference_absorption(src.par, theta);
     const ReferenceTerms r = synchrotron_reference(p, value, theta, pol, f, astar,
                                                    [this](float x, float th) { return extinction(x, th); });
     if (r.counted) {
-      run.sc.i0_sum += r.i0;
-      ++run.sc.nref;
+      m.i0_sum += r.i0;
+      ++m.nref;
     }
-    run.list(synchrotron_reference_line(h, k, l, r, file_record));
+    report.line(synchrotron_reference_line(h, k, l, r, file_record));
     return true;
   }
 
   bool read_obs() {
-    return read_obs_list(run, sums, trouble, true, [this](const ObsLine& o) {
+    return read_obs_list(src, m, sums, trouble, true, [this](const ObsLine& o) {
       if (!o.has_pol) {
         ++trouble.skipped;  // a reference needs the polarization of the beam
         return true;
@@ -182,7 +181,7 @@ struct Reader {
   }
 
   void primary(const Record& rec) {
-    const Params& p = run.par;
+    const Params& p = src.par;
     if (!(rec.psi >= p.psia && rec.psi <= p.psie)) return;
     switch (rec.code) {
       case 0: att = 1.0f; break;
@@ -195,7 +194,7 @@ struct Reader {
       case 7: att = cnt.ff1 * cnt.ff2 * cnt.ff3; break;
       default: break;  // unknown code: the previous attenuation stays
     }
-    if (!store_primary_step(run, sums, rec.psi, rec.value, rec.sigma)) return;
+    if (!store_primary_step(src.par, m, sums, rec.psi, rec.value, rec.sigma)) return;
     const float r = 1.0f / rec.tc;
     // A zero monitor count or a saturated counter gives no usable level.
     const float left = normalised(rec.c1_first, rec.c2_first, r);
@@ -208,8 +207,8 @@ struct Reader {
 
   // False when the run must end.
   bool read_file(const std::vector<std::string>& keys) {
-    const Params& p = run.par;
-    InUnit& in = run.io.scan;
+    const Params& p = src.par;
+    InUnit& in = src.file;
     const std::string primary_key = key_of(p.h, p.k, p.l);
     std::string rec, line2, line3, line4;
     while (in.next(rec)) {
@@ -252,23 +251,22 @@ struct Reader {
 
 }  // namespace
 
-void hasyl4_(Run& run) {
-  Params& p = run.par;
-  ScanState& sc = run.sc;
-  reset_measured_results(run);
-  Reader reader(run);
+void hasyl4_(const ScanSource& src, MeasuredScan& m, Report& report) {
+  const Params& p = src.par;
+  reset_measured_results(m);
+  Reader reader(src, m, report);
   const bool obs = is_obs_file(p);
-  run.list("");
-  run.list(obs ? synchrotron_obs_header() : synchrotron_file_header());
-  run.list("");
+  report.line("");
+  report.line(obs ? synchrotron_obs_header() : synchrotron_file_header());
+  report.line("");
   if (obs) {
     if (!reader.read_obs()) return;
   } else {
     std::vector<std::string> keys;
-    if (!read_reference_input(run, keys, reader.cnt)) return;
+    if (!read_reference_input(src.input, report, keys, reader.cnt)) return;
     if (!reader.read_file(keys)) return;
   }
-  list_read_trouble(run, reader.trouble);
+  list_read_trouble(report, reader.trouble);
 
   const StepSums& sums = reader.sums;
   if (!obs && sums.steps > 0) {
@@ -276,16 +274,16 @@ void hasyl4_(Run& run) {
     float bg = std::fmin(reader.bg_left, reader.bg_right) * static_cast<float>(reader.last_npts) /
                static_cast<float>(sums.steps) * reader.last_mb;
     if (!(bg >= 0.0f)) bg = 0.0f;
-    sc.background = bg;
+    m.background = bg;
   }
   if (sums.steps == 0) {
-    list_missing_primary(run, false);
-    p.scan_flag = 0;
+    list_missing_primary(report, false);
+    m.usable = false;
   }
   if (sums.iprim_count > 0) {
     const float n = static_cast<float>(sums.iprim_count);
-    sc.iprim_obs = sums.iprim_sum / n;
-    sc.sig_iprim_obs = sums.sigma_sum / n;
+    m.iprim_obs = sums.iprim_sum / n;
+    m.sig_iprim_obs = sums.sigma_sum / n;
   }
 }
 

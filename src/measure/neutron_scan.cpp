@@ -6,51 +6,49 @@
 #include "crystal/neutron.hpp"
 #include "measure/readers.hpp"
 #include "measure/reference.hpp"
-#include "scan/helpers.hpp"
 
 namespace korva {
 
-void neutron_(Run& run) {
-  Params& p = run.par;
-  ScanState& sc = run.sc;
-  reset_measured_results(run);
-  run.list("");
-  run.list(neutron_reference_header());
-  run.list("");
+void neutron_(const ScanSource& src, MeasuredScan& m, Report& report) {
+  const Params& p = src.par;
+  reset_measured_results(m);
+  report.line("");
+  report.line(neutron_reference_header());
+  report.line("");
 
-  const ExtinctionFn chuk = [&run](float x, float theta) {
+  const ExtinctionFn chuk = [&src](float x, float theta) {
     float y = 0.0f;
-    chuk_(run, x, theta, y);
+    chuk_(src.extinction, x, theta, y);
     return y;
   };
   StepSums sums;
   ReadTrouble trouble;
-  const bool completed = read_obs_list(run, sums, trouble, false, [&](const ObsLine& o) {
+  const bool completed = read_obs_list(src, m, sums, trouble, false, [&](const ObsLine& o) {
     if (!usable_theta(o.theta)) {
       ++trouble.skipped;
       return true;
     }
     float f = 0.0f, phase = 0.0f;
-    fcalc1_n_(run, o.h, o.k, o.l, f, phase);
-    if (run.ierr == 1) return false;
+    fcalc1_n_(src.cr, o.h, o.k, o.l, f, phase, report);
+    if (report.stopped()) return false;
     const ReferenceTerms r = neutron_reference(p, o.value, o.theta, f, chuk);
     if (r.counted) {
-      sc.i0_sum += r.i0;
-      ++sc.nref;
+      m.i0_sum += r.i0;
+      ++m.nref;
     }
-    run.list(neutron_reference_line(o.h, o.k, o.l, r, p));
+    report.line(neutron_reference_line(o.h, o.k, o.l, r, p));
     return true;
   });
   if (!completed) return;
-  list_read_trouble(run, trouble);
+  list_read_trouble(report, trouble);
 
   if (sums.steps == 0) {
-    list_missing_primary(run, false);
-    p.scan_flag = 0;
+    list_missing_primary(report, false);
+    m.usable = false;
   }
   if (sums.iprim_count > 0) {
-    sc.iprim_obs = sums.iprim_sum / static_cast<float>(sums.iprim_count);
-    sc.sig_iprim_obs = 0.0f;
+    m.iprim_obs = sums.iprim_sum / static_cast<float>(sums.iprim_count);
+    m.sig_iprim_obs = 0.0f;
   }
 }
 

@@ -10,12 +10,12 @@
 #include <functional>
 #include <string>
 
-#include "scan/run.hpp"
+#include "model/params.hpp"
 
 namespace korva {
 
 // y of a mosaic block for the ratio x of block size to extinction length at
-// the Bragg angle theta (degrees): chuk_ in a run.
+// the Bragg angle theta (degrees): chuk_ of the run's table.
 using ExtinctionFn = std::function<float(float x, float theta)>;
 
 struct ReferenceTerms {

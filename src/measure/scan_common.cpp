@@ -13,32 +13,30 @@ namespace korva {
 
 bool is_obs_file(const Params& p) { return p.scan_ext == "obs"; }
 
-void reset_measured_results(Run& run) {
-  ScanState& sc = run.sc;
-  sc.psi_omax = sc.sig_omax = 0.0f;
-  sc.psi_omin = sc.sig_omin = 0.0f;
-  sc.iprim_obs = sc.sig_iprim_obs = 0.0f;
-  sc.background = 0.0f;
-  sc.i0_sum = 0.0f;
-  sc.nref = 0;
+void reset_measured_results(MeasuredScan& m) {
+  m.psi_omax = m.sig_omax = 0.0f;
+  m.psi_omin = m.sig_omin = 0.0f;
+  m.iprim_obs = m.sig_iprim_obs = 0.0f;
+  m.background = 0.0f;
+  m.i0_sum = 0.0f;
+  m.nref = 0;
+  m.usable = true;
 }
 
-bool store_primary_step(Run& run, StepSums& sums, float psi, float value, float sigma) {
-  const Params& p = run.par;
-  ScanState& sc = run.sc;
+bool store_primary_step(const Params& p, MeasuredScan& m, StepSums& sums, float psi, float value, float sigma) {
   if (!(psi >= p.psia && psi <= p.psie)) return false;
   const int i = nint((psi - p.psia) * p.zsw());
-  if (i < 0 || static_cast<std::size_t>(i) >= sc.aintm.size()) return false;
-  sc.aintm[static_cast<std::size_t>(i)] = value;
-  if (value > sc.omax) {
-    sc.omax = value;
-    sc.psi_omax = psi;
-    sc.sig_omax = sigma;
+  if (i < 0 || static_cast<std::size_t>(i) >= m.aintm.size()) return false;
+  m.aintm[static_cast<std::size_t>(i)] = value;
+  if (value > m.omax) {
+    m.omax = value;
+    m.psi_omax = psi;
+    m.sig_omax = sigma;
   }
-  if (value < sc.omin) {
-    sc.omin = value;
-    sc.psi_omin = psi;
-    sc.sig_omin = sigma;
+  if (value < m.omin) {
+    m.omin = value;
+    m.psi_omin = psi;
+    m.sig_omin = sigma;
   }
   if (psi >= p.psi1 && psi <= p.psi2) {
     sums.iprim_sum += value;
@@ -49,13 +47,13 @@ bool store_primary_step(Run& run, StepSums& sums, float psi, float value, float 
   return true;
 }
 
-void list_missing_primary(Run& run, bool blank_after_comma) {
-  run.list("");
-  run.list("");
-  run.list(blank_after_comma ? " The scan file is missing, or" : " The scan file is missing,or");
-  run.list(" the indices or the psi-range input by the user");
-  run.list(" do not correspond to the measured primary reflection");
-  run.list(" of the scan file, please check your input");
+void list_missing_primary(Report& report, bool blank_after_comma) {
+  report.line("");
+  report.line("");
+  report.line(blank_after_comma ? " The scan file is missing, or" : " The scan file is missing,or");
+  report.line(" the indices or the psi-range input by the user");
+  report.line(" do not correspond to the measured primary reflection");
+  report.line(" of the scan file, please check your input");
 }
 
 ObsRead parse_obs_line(std::string_view record, bool with_pol, ObsLine& out) {
@@ -85,11 +83,11 @@ ObsRead parse_obs_line(std::string_view record, bool with_pol, ObsLine& out) {
   return ObsRead::line;
 }
 
-bool read_obs_list(Run& run, StepSums& sums, ReadTrouble& trouble, bool with_pol,
+bool read_obs_list(const ScanSource& src, MeasuredScan& m, StepSums& sums, ReadTrouble& trouble, bool with_pol,
                    const std::function<bool(const ObsLine&)>& reference) {
-  const Params& p = run.par;
+  const Params& p = src.par;
   std::string rec;
-  while (run.io.scan.next(rec)) {
+  while (src.file.next(rec)) {
     ObsLine o;
     const ObsRead st = parse_obs_line(rec, with_pol, o);
     if (st == ObsRead::blank) continue;
@@ -98,28 +96,28 @@ bool read_obs_list(Run& run, StepSums& sums, ReadTrouble& trouble, bool with_pol
       continue;
     }
     if (o.h == p.h && o.k == p.k && o.l == p.l)
-      store_primary_step(run, sums, o.psi, o.value, 0.0f);
+      store_primary_step(p, m, sums, o.psi, o.value, 0.0f);
     else if (!reference(o))
       return false;
   }
   return true;
 }
 
-void list_read_trouble(Run& run, const ReadTrouble& trouble) {
+void list_read_trouble(Report& report, const ReadTrouble& trouble) {
   if (trouble.skipped > 0)
-    run.list(I(trouble.skipped, 7) + " line(s) of the scan file could not be used and were skipped");
+    report.line(I(trouble.skipped, 7) + " line(s) of the scan file could not be used and were skipped");
   if (trouble.stopped_at > 0)
-    run.list(" The scan file is damaged in line" + I(trouble.stopped_at, 8) +
+    report.line(" The scan file is damaged in line" + I(trouble.stopped_at, 8) +
              " (record cut short or not numeric);");
   if (trouble.stopped_at > 0)
-    run.list(" reading stopped there, the measurements before it are used");
+    report.line(" reading stopped there, the measurements before it are used");
 }
 
-float reference_absorption(const Run& run, float theta) {
-  const float mur = run.par.mur;
+float reference_absorption(const Params& p, float theta) {
+  const float mur = p.mur;
   if (!(mur >= 0.0f && mur < 31.5f) || !usable_theta(theta)) return 1.0f;
   float astar = 1.0f, second = 0.0f;
-  absor1_(mur, astar, second, theta, run.par.rkugel);
+  absor1_(mur, astar, second, theta, p.rkugel);
   return astar;
 }
 

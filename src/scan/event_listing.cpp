@@ -53,8 +53,8 @@ void list_primary(Run& run, const PrimaryReflection& prim, float share) {
   run.list(" Interplanar spacing  of the primary reflection:" + F(p.d_prim, 7, 4));
   run.list(" fcalc                of the primary reflection:" + F(p.fprim, 7, 2));
   run.list(" calculated intensity of the primary reflection:" + F(prim.intensity, 12, 2));
-  run.list(" measured intensity   of the primary reflection:" + F(sc.iprim_obs * share, 12, 2) + " +/- " +
-           F(sc.sig_iprim_obs * share, 8, 2) + X(2) + "in the psi-interval:" + F(p.psi1, 10, 3) +
+  run.list(" measured intensity   of the primary reflection:" + F(sc.measured.iprim_obs * share, 12, 2) + " +/- " +
+           F(sc.measured.sig_iprim_obs * share, 8, 2) + X(2) + "in the psi-interval:" + F(p.psi1, 10, 3) +
            F(p.psi2, 10, 3));
   run.list(" phase                of the primary reflection:" + F(p.phiprim * kRadDeg, 7, 2));
   run.list(" Lorentz-factor       of the primary reflection:" + F(prim.lorentz, 7, 2));

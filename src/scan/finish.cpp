@@ -46,9 +46,19 @@ void write_cal_file(Run& run, OutUnit& unit) {
   for (std::size_t i = 0; i < sc.aint.size(); ++i) {
     if (sc.aint[i] < 0.0f) sc.aint[i] = 0.0f;
     std::string rec = F(scan_psi(run.par, static_cast<int>(i)), 10, 3) + F(sc.aint[i], 20, 4);
-    if (i < sc.aintm.size() && sc.aintm[i] < kNoMeasurement) rec += F(sc.aintm[i], 20, 4);
+    if (i < sc.measured.aintm.size() && sc.measured.aintm[i] < kNoMeasurement) rec += F(sc.measured.aintm[i], 20, 4);
     unit.line(rec);
   }
+}
+
+void compare_with_measurement(Run& run) {
+  const Params& p = run.par;
+  ScanState& sc = run.sc;
+  sc.psi_shift = 0;
+  if (p.scan_flag != 1) return;
+  const Comparison c = compare_scans(sc.aint, sc.measured, sc.cmax, p.zsw());
+  sc.psi_shift = c.psi_shift;
+  list_comparison(c, sc.measured, p, run.report);
 }
 
 PageData page_data(const Run& run) {
@@ -58,7 +68,7 @@ PageData page_data(const Run& run) {
   page.par = {p.title, p.indicator, p.idesy, p.h, p.k, p.l, p.alam1, p.alam2, p.dlam1, p.dlam2,
               p.lam_min, p.lam_max, p.diverp, p.divers, p.eta, p.radius, p.fprim, p.phiprim, p.nnn,
               p.psia, p.psie, p.zsw(), p.nstep, p.zeimax, p.drumin, p.scan_flag > 0};
-  page.sc = {sc.aint, sc.aintm, sc.cmax, sc.cmin, sc.omax, sc.omin, sc.iprim_calc, sc.iprim_obs,
+  page.sc = {sc.aint, sc.measured.aintm, sc.cmax, sc.cmin, sc.measured.omax, sc.measured.omin, sc.iprim_calc, sc.measured.iprim_obs,
              sc.psi_shift, sc.theta_mean, sc.plot_events, sc.nplot, sc.ntot};
   return page;
 }

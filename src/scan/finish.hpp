@@ -19,6 +19,11 @@ void complete_calculated_scan(Run& run);
 // measured intensity per grid point; negative calculated values become 0.
 void write_cal_file(Run& run, OutUnit& unit);
 
+// When the run has a measured scan: the psi shift of the calculated scan
+// (run.sc.psi_shift) and the comparison block of the listing.  Expects the
+// calculated scan complete, with its extrema.
+void compare_with_measurement(Run& run);
+
 // What the page shows of a run; the spans point into run.sc.
 PageData page_data(const Run& run);
 

@@ -1,10 +1,11 @@
 // Small physical helpers of the psi-scan computation: polarization factors
-// of an event, the psi offset from the orientation matrix, the extinction
-// table of a mosaic block and the date / elapsed-time stamps.
+// of an event, the psi offset from the orientation matrix and the date /
+// elapsed-time stamps (the extinction table comes with crystal/extinction.hpp).
 #pragma once
 
 #include <array>
 
+#include "crystal/extinction.hpp"
 #include "scan/run.hpp"
 
 namespace korva {
@@ -19,13 +20,6 @@ void polfa_(float theta_h, float theta_g, float theta_c, float e1, float e2, flo
 // the reference direction u, from the orientation matrix ub (row by row) and
 // the primary indices in run.par; stored in run.sc.psid.
 void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& ub);
-
-// Prepares the extinction table of the run (before the first chuk_).
-void chuk1_(Run& run);
-
-// Extinction factor y for the ratio x of block size to extinction length and
-// the Bragg angle theta (degrees).
-void chuk_(const Run& run, float x, float theta, float& y);
 
 // Date and time into the listing (first call of a run), later the elapsed
 // time.

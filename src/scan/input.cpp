@@ -226,7 +226,7 @@ bool read_symmetry_and_sizes(Run& run) {
     return fail_allocation(run, " Number of atoms is to large", " Please contact the author of KORVA-xx!");
   }
   if (p.nr <= 230) {
-    raumgr_(run, p.nr, run.cr.sym.sgsymbol);
+    raumgr_(run.cr.sym, p.nr, run.cr.sym.sgsymbol, run.report);
   } else {
     run.cr.sym.sgsymbol = pad("P", 30);
     if (!read_explicit_symmetry(run)) return false;
@@ -253,9 +253,9 @@ bool read_tables(Run& run) {
     type.fdprime = p.idesy == kNeutrons ? 0.0f : f2;
     p.i_u_b = iub;
     type.natcell = 0.0f;
-    if (p.idesy == kNeutrons) upform_n_(run, j);
-    else upform_(run, j);
-    if (run.ierr == 1) return false;
+    if (p.idesy == kNeutrons) upform_n_(type, run.report);
+    else upform_(type, p.indicator, run.report);
+    if (run.report.stopped()) return false;
   }
   return true;
 }
@@ -487,7 +487,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   if (!read_symmetry_and_sizes(run)) return false;
   if (!read_tables(run)) return false;
   if (!read_atoms(run) || !check_atom_density(run)) return false;
-  bravai_(run, run.cr.sym.sgsymbol);
+  bravai_(run.cr.atoms, run.cr.sym.sgsymbol);
 
   // Line 10: primary reflection.
   float phi_deg = 0.0f;
@@ -520,7 +520,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   p.nstep = nint(static_cast<float>(p.psie - p.psia) * p.zsw());
   try {
     run.sc.aint.assign(static_cast<std::size_t>(p.nstep) + 1, 0.0f);
-    run.sc.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
+    run.sc.measured.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
   } catch (const std::bad_alloc&) {
     return fail_allocation(run, " Number of steps = (psie - psia)*zsw is to large",
                            " Please reduce the number of steps in your input file!");
@@ -554,9 +554,9 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
 
   if (p.fprim == 0.0f) {
     float f = 0.0f, phase = 0.0f;
-    if (p.idesy == kNeutrons) fcalc1_n_(run, p.h, p.k, p.l, f, phase);
-    else fcalc1_(run, p.h, p.k, p.l, p.stl_prim, f, phase);
-    if (run.ierr == 1) return false;
+    if (p.idesy == kNeutrons) fcalc1_n_(run.cr, p.h, p.k, p.l, f, phase, run.report);
+    else fcalc1_(run.cr, p.h, p.k, p.l, p.stl_prim, f, phase, run.report);
+    if (run.report.stopped()) return false;
     p.fprim = f;
     p.phiprim = f < 0.001f ? 0.0f : phase;
   }

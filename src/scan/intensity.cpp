@@ -89,7 +89,7 @@ PrimaryReflection primary_reflection(const Run& run, const PassGeometry& geo, fl
   float s = 0.0f;
   for (int j = 0; j < ncomp; ++j) {
     float y = 1.0f;
-    chuk_(run, tb * amp[j] * r.kappa, r.theta_deg, y);
+    chuk_(run.extinction, tb * amp[j] * r.kappa, r.theta_deg, y);
     s += w[j] * std::fmin(y, 0.9f / (amp[j] * r.kappa * r.t));
   }
   if (tube) s = s / (c2t2 + p.cad_pm);

@@ -41,7 +41,7 @@ void keep_outputs(Run& run, bool completed) {
 void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
   Run run(io);  // everything of this run is released when it goes out of scope
 
-  chuk1_(run);
+  run.extinction = chuk1_();
   run.list(X(30) + "****  KORVA-99  ****");
   run.list(X(22) + "simulation of multiple-diffraction psi-scans");
   run.list("");

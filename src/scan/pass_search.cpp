@@ -257,8 +257,7 @@ bool search_pass(Run& run, const PassGeometry& geo, const PrimaryReflection& pri
           if (f->notes)
             for (const std::string& m : *f->notes) run.list(m);
           if (f->sf.failed) {
-            run.ierr = 1;
-            return false;
+            return run.report.stop();
           }
         }
         for (int s = 0; s < 2; ++s) {

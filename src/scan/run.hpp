@@ -13,8 +13,12 @@
 #include <vector>
 
 #include "crystal/crystal.hpp"
+#include "crystal/extinction.hpp"
+#include "measure/measurement.hpp"
+#include "model/params.hpp"
 #include "support/numeric.hpp"
 #include "support/radiation.hpp"
+#include "support/report.hpp"
 #include "support/units.hpp"
 
 namespace korva {
@@ -64,69 +68,6 @@ struct Io {
   }
 };
 
-// What the input file gives, and what is derived from it once.
-struct Params {
-  std::string title = std::string(80, ' ');
-  std::string dname1 = std::string(72, ' ');  // PostScript file
-  std::string dname2 = std::string(72, ' ');  // measured-scan file, blank if none
-  std::string scan_ext;                       // last three characters of dname2
-
-  float a = 0, b = 0, c = 0, alpha = 0, beta = 0, gamma = 0;  // cell, degrees
-
-  std::string indicator = "  ";  // "Cu", "Mo", "Ag", or "dl" for every other radiation line
-  int idesy = kTube;
-  float alam1 = 0, dlam1 = 0, flam1 = 0;  // first wavelength, band width, weight
-  float alam2 = 0, dlam2 = 0, flam2 = 0;  // second wavelength (tubes)
-  float am = 0, fm = 0;                   // monochromator cell and structure factor
-  int hm = 0, km = 0, lm = 0;             // monochromator reflection
-  float theta_m = 0, w_darwin = 0;        // monochromator Bragg angle (rad), Darwin width
-
-  float diverp = 0, divers = 0;  // degrees
-  float rkugel = 0;              // crystal radius in cm (input in micrometres)
-  float radius = 0;              // mosaic-block radius in micrometres
-  float eta = 0;                 // mosaic spread, degrees
-
-  float psia = 0, psie = 0, zsw1 = 0;
-  int nnn = 0;
-  float drumin = 0, zeimax = 0;
-
-  int nr = 0, na = 0, nf = 0;  // space group, atoms of the asymmetric unit, tables
-  int i_u_b = 0;               // 0 beta input, otherwise U input
-
-  int h = 0, k = 0, l = 0;     // primary reflection
-  float fprim = 0;             // its structure factor
-  float phiprim = 0;           // its phase, radians
-  float psi1 = 0, psi2 = 0;    // psi interval of the measured primary intensity
-
-  bool has_ub = false;
-  std::array<float, 9> ub{};  // row by row
-
-  int scan_flag = 0;  // 1: a measured scan is given (and, after reading, usable)
-
-  // Derived.
-  float i0 = 0;             // incident intensity, counts / cm^2 / s
-  float pol = 0;            // polarization indicator
-  float cad_att = 1, cad_pm = 1;  // CAD-4 attenuator factor and monochromator constant
-  float lam_min = 0, lam_max = 0;
-  float cross_section = 0;  // pi rkugel^2, cm^2
-  float scale_k = 0;        // K: structure factor -> extinction coefficient (1/cm)
-  int centring = 1;         // centring multiplicity
-  int nstep = 0;
-
-  float vol = 0;                                  // cell volume, A^3
-  float ast = 0, bst = 0, cst = 0;                // reciprocal lengths, 1/A
-  float alphast = 0, betast = 0, gammast = 0;     // reciprocal angles, degrees
-  float vol_recip = 0;
-  float hnorm2 = 0, hnorm = 0;  // |H|^2, |H|
-  float stl_prim = 0;           // sin(theta)/lambda of H
-  float d_prim = 0;             // interplanar spacing of H
-
-  float mu = 0, mur = 0;  // linear absorption coefficient (1/cm) and mu R
-  float density = 0;      // g/cm^3
-
-  float zsw() const { return zsw1 < 0 ? -zsw1 : zsw1; }
-};
-
 // One multiple-diffraction event as printed and plotted.
 struct EventRecord {
   float hg = 0, kg = 0, lg = 0;  // secondary reflection G
@@ -148,17 +89,11 @@ struct EventRecord {
 // need of them.
 struct ScanState {
   std::vector<float> aint;   // calculated, 0..nstep
-  std::vector<float> aintm;  // measured, 0..nstep; kNoMeasurement where none
 
   float cmax = 0, cmin = 0, psi_cmax = 0, psi_cmin = 0;  // calculated extrema
   float iprim_calc = 0;                                  // I_P over the passes
 
-  float omax = 0, psi_omax = 0, sig_omax = 0;  // measured extrema
-  float omin = 0, psi_omin = 0, sig_omin = 0;
-  float iprim_obs = 0, sig_iprim_obs = 0;
-  float background = 0;
-  float i0_sum = 0;
-  int nref = 0;
+  MeasuredScan measured;
 
   int psi_shift = 0;      // whole steps between measured and calculated scan
   float psid = 0;         // psi = 0 of the diffractometer minus that of the reference direction
@@ -179,14 +114,14 @@ struct Clock {
 };
 
 struct Run {
-  explicit Run(Io& io_) : io(io_) {}
+  explicit Run(Io& io_) : io(io_), report([&io_](std::string_view line) { io_.listing.line(line); }) {}
   Io& io;
   Params par;
   Crystal cr;
   ScanState sc;
   Clock clock;
-  std::vector<float> extinction;  // working copy of the extinction table (chuk1_)
-  int ierr = 0;                   // 1: a routine reported a failure; the run ends
+  ExtinctionTable extinction;     // working copy of the extinction table (chuk1_)
+  Report report;                  // the listing, and whether a routine stopped the run
 
   void list(std::string_view record) { io.listing.line(record); }
 };

@@ -82,7 +82,7 @@ struct Cell {
     m.run.cr.types.push_back(t);
   }
   void mue(float lambda, float v, float& mu, float& density) {
-    mue_(m.run, lambda, v, mu, static_cast<int>(m.run.cr.types.size()), density);
+    mue_(m.run.cr.types, lambda, v, mu, static_cast<int>(m.run.cr.types.size()), density, m.run.report);
   }
 };
 

@@ -20,7 +20,7 @@ TEST(Centring, FaceCentringAppendsThreeCopiesInOrder) {
   Io io;
   korva::Run run(io);
   run.cr.atoms = {atom(1, 0.75f, 0.1f, 0.2f), atom(2, 0.0f, 0.25f, 0.5f)};
-  bravai_(run, "F m -3 m");
+  bravai_(run.cr.atoms, "F m -3 m");
   const auto& a = run.cr.atoms;
   ASSERT_EQ(a.size(), 8u);
   const float expect[8][3] = {{0.75f, 0.1f, 0.2f}, {0.0f, 0.25f, 0.5f},   // originals
@@ -47,7 +47,7 @@ TEST(Centring, LetterDecidesTheCopies) {
     Io io;
     korva::Run run(io);
     run.cr.atoms = {atom(1, 0.1f, 0.1f, 0.1f)};
-    bravai_(run, c.symbol);
+    bravai_(run.cr.atoms, c.symbol);
     ASSERT_EQ(run.cr.atoms.size(), c.atoms) << c.symbol;
     if (c.atoms == 2) {
       for (int j = 0; j < 3; ++j) EXPECT_FLOAT_EQ(run.cr.atoms[1].x[j], c.first_copy[j]) << c.symbol;
@@ -55,7 +55,7 @@ TEST(Centring, LetterDecidesTheCopies) {
   }
   Io io;
   korva::Run empty(io);
-  bravai_(empty, "F d d d");
+  bravai_(empty.cr.atoms, "F d d d");
   EXPECT_TRUE(empty.cr.atoms.empty());
   EXPECT_EQ(centring_multiplicity('F'), 4);
   EXPECT_EQ(centring_multiplicity('C'), 2);

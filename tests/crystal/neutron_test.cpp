@@ -23,7 +23,7 @@ void add_type(Run& run, const std::string& symbol, float b = 0.0f) {
   type.atn = symbol;
   type.fprime = b;
   run.cr.types.push_back(type);
-  upform_n_(run, static_cast<int>(run.cr.types.size()) - 1);
+  upform_n_(run.cr.types[static_cast<std::size_t>(static_cast<int>(run.cr.types.size()) - 1)], run.report);
 }
 
 std::vector<std::complex<double>> lengths(const Crystal& cr) {
@@ -35,19 +35,19 @@ std::vector<std::complex<double>> lengths(const Crystal& cr) {
 TEST(UpformNeutron, SiliconIsKeyedSiv) {
   MemoryRun bad;
   add_type(bad.run, "Si  ");
-  EXPECT_EQ(bad.run.ierr, 1);
+  EXPECT_TRUE(bad.run.report.stopped());
   const std::vector<std::string> expected = {" The chemical symbol: Si   does not correspond to an atom name"};
   EXPECT_EQ(bad.listing(), expected);
 
   MemoryRun good;
   add_type(good.run, "Siv ");
-  EXPECT_EQ(good.run.ierr, 0);
+  EXPECT_FALSE(good.run.report.stopped());
   EXPECT_EQ(good.run.cr.types[0].zatom, 14);
   EXPECT_EQ(good.run.cr.types[0].fprime, 4.149f);
   add_type(good.run, "Fe  ");
   EXPECT_EQ(good.run.cr.types[1].fprime, 9.45f);
   add_type(good.run, "Fe3+");  // no ions for neutrons
-  EXPECT_EQ(good.run.ierr, 1);
+  EXPECT_TRUE(good.run.report.stopped());
 }
 
 TEST(UpformNeutron, InputLengthWinsAndMissingLengthsAreReported) {
@@ -59,7 +59,7 @@ TEST(UpformNeutron, InputLengthWinsAndMissingLengthsAreReported) {
   for (const char* symbol : {"Po  ", "At  ", "Rn  ", "Fr  ", "Ac  "}) {
     MemoryRun unknown;
     add_type(unknown.run, symbol);
-    EXPECT_EQ(unknown.run.ierr, 0);
+    EXPECT_FALSE(unknown.run.report.stopped());
     EXPECT_EQ(unknown.run.cr.types[0].fprime, 0.0f);
     const int z = unknown.run.cr.types[0].zatom;
     EXPECT_TRUE(z == 84 || z == 85 || z == 86 || z == 87 || z == 89) << symbol;
@@ -108,7 +108,7 @@ TEST(NeutronStructureFactor, HydrogenOnlyCentrosymmetricCrystalHasPhasePi) {
   EXPECT_EQ(f000.im, 0.0f);
 
   float f = 0, phi = 0;
-  fcalc1_n_(m.run, 0, 0, 0, f, phi);
+  fcalc1_n_(m.run.cr, 0, 0, 0, f, phi, m.run.report);
   EXPECT_EQ(f, f000.f);
   EXPECT_EQ(phi, f000.phi);
   for (int h = -3; h <= 3; ++h)
@@ -159,8 +159,8 @@ TEST(NeutronStructureFactor, TemperatureMessagesCarryNoValues) {
   test::add_operator(cr.sym, test::identity());
   cr.atoms.push_back(atom(1, 1, {0.1f, 0.2f, 0.3f}, {0.0f, -0.02f, 0.0f, 0, 0, 0}));
   float f = 3.0f, phi = 4.0f;
-  fcalc1_n_(m.run, 0, 2, 0, f, phi);
-  EXPECT_EQ(m.run.ierr, 1);
+  fcalc1_n_(m.run.cr, 0, 2, 0, f, phi, m.run.report);
+  EXPECT_TRUE(m.run.report.stopped());
   EXPECT_EQ(f, 3.0f);
   EXPECT_EQ(phi, 4.0f);
   const std::vector<std::string> expected = {
@@ -196,13 +196,13 @@ TEST(NeutronDensity, SumsTheAtomicWeightsOfTheCell) {
   m.run.cr.types[1].natcell = 4.0f;
   const float v = 5.6402f * 5.6402f * 5.6402f;
   float density = 0.0f;
-  mue_n_(m.run, v, 2, density);
+  mue_n_(m.run.cr.types, v, 2, density, m.run.report);
   // Rock salt: 2.165 g/cm^3.
   EXPECT_NEAR(density, 4 * (22.98977 + 35.453) / (0.60225701 * v), 1e-4);
   EXPECT_NEAR(density, 2.165f, 0.002f);
 
   m.run.cr.types[1].zatom = 93;
-  mue_n_(m.run, v, 2, density);
+  mue_n_(m.run.cr.types, v, 2, density, m.run.report);
   EXPECT_EQ(density, 0.0f);
   EXPECT_EQ(m.listing().back(), " The atomic weight is not known for the atomic number  93");
 }

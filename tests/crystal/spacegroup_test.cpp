@@ -339,7 +339,7 @@ Listed list_group(int nr) {
   io.listing.open_memory();
   korva::Run run(io);
   Listed out;
-  raumgr_(run, nr, out.symbol);
+  raumgr_(run.cr.sym, nr, out.symbol, run.report);
   out.sym = run.cr.sym;
   out.lines = lines_of(io.listing.text());
   return out;

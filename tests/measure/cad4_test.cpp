@@ -42,7 +42,7 @@ std::string two_steps() {
 TEST(Cad4Profile, AttenuatedAndPlainStepsWithTheProfileBackground) {
   TestRun t = cad4_run();
   t.scan(two_steps());
-  cad4_(t.run);
+  t.read(cad4_);
   // Counts per second from the profile sums, independently in double.
   const double att = 12.179;
   const double ia = att * 16.48 * sum(kA) / (60.0 * 2);
@@ -54,34 +54,34 @@ TEST(Cad4Profile, AttenuatedAndPlainStepsWithTheProfileBackground) {
   const double bg = std::min(96.0 * left / (60.0 * 2), 96.0 * right / (60.0 * 2));
 
   const ScanState& sc = t.run.sc;
-  EXPECT_NEAR(sc.background, bg, 1e-5 * bg);
-  EXPECT_NEAR(sc.aintm[2], ia - bg, 1e-4 * ia);
-  EXPECT_NEAR(sc.aintm[4], ib - bg, 1e-4 * ib);
-  for (std::size_t i : {0u, 1u, 3u, 5u, 6u, 7u, 8u}) EXPECT_EQ(sc.aintm[i], kNoMeasurement);
-  EXPECT_NEAR(sc.omax, std::max(ia, ib) - bg, 1e-4 * ia);
-  EXPECT_NEAR(sc.omin, std::min(ia, ib) - bg, 1e-4 * ia);
-  EXPECT_NEAR(sc.iprim_obs, (ia + ib) / 2 - bg, 1e-4 * ia);
-  EXPECT_NEAR(sc.sig_iprim_obs, (sa + sb) / 2, 1e-4 * sa);
-  EXPECT_EQ(t.run.par.scan_flag, 1);
-  EXPECT_EQ(t.run.sc.nref, 0);
+  EXPECT_NEAR(sc.measured.background, bg, 1e-5 * bg);
+  EXPECT_NEAR(sc.measured.aintm[2], ia - bg, 1e-4 * ia);
+  EXPECT_NEAR(sc.measured.aintm[4], ib - bg, 1e-4 * ib);
+  for (std::size_t i : {0u, 1u, 3u, 5u, 6u, 7u, 8u}) EXPECT_EQ(sc.measured.aintm[i], kNoMeasurement);
+  EXPECT_NEAR(sc.measured.omax, std::max(ia, ib) - bg, 1e-4 * ia);
+  EXPECT_NEAR(sc.measured.omin, std::min(ia, ib) - bg, 1e-4 * ia);
+  EXPECT_NEAR(sc.measured.iprim_obs, (ia + ib) / 2 - bg, 1e-4 * ia);
+  EXPECT_NEAR(sc.measured.sig_iprim_obs, (sa + sb) / 2, 1e-4 * sa);
+  EXPECT_TRUE(t.run.sc.measured.usable);
+  EXPECT_EQ(t.run.sc.measured.nref, 0);
 }
 
 TEST(Cad4Profile, StepsJustOutsideThePsiRangeLeaveNoTrace) {
   TestRun plain = cad4_run();
   plain.scan(two_steps());
-  cad4_(plain.run);
+  plain.read(cad4_);
 
   TestRun outside = cad4_run();
   const auto loud = profile(900, 999, 999);
   outside.scan(cad4_record(0, 0, 3, ' ', -40.01f, 1, true, 0, 0, 0, 21.5f, loud) + two_steps() +
                cad4_record(0, 0, 3, ' ', -37.99f, -1, true, 0, 0, 0, 21.5f, loud));
-  cad4_(outside.run);
+  outside.read(cad4_);
 
-  EXPECT_EQ(outside.run.sc.aintm, plain.run.sc.aintm);
-  EXPECT_EQ(outside.run.sc.background, plain.run.sc.background);
-  EXPECT_EQ(outside.run.sc.omax, plain.run.sc.omax);
-  EXPECT_EQ(outside.run.sc.omin, plain.run.sc.omin);
-  EXPECT_EQ(outside.run.sc.iprim_obs, plain.run.sc.iprim_obs);
+  EXPECT_EQ(outside.run.sc.measured.aintm, plain.run.sc.measured.aintm);
+  EXPECT_EQ(outside.run.sc.measured.background, plain.run.sc.measured.background);
+  EXPECT_EQ(outside.run.sc.measured.omax, plain.run.sc.measured.omax);
+  EXPECT_EQ(outside.run.sc.measured.omin, plain.run.sc.measured.omin);
+  EXPECT_EQ(outside.run.sc.measured.iprim_obs, plain.run.sc.measured.iprim_obs);
 }
 
 TEST(Cad4Profile, NoPrimaryStepGivesTheNoticeAndNoScan) {
@@ -90,14 +90,14 @@ TEST(Cad4Profile, NoPrimaryStepGivesTheNoticeAndNoScan) {
   // and a primary step outside the range.
   t.scan(cad4_record(1, 1, 1, 'X', 0.0f, 1, false, 10, 500, 10, 14.2f, kA) +
          cad4_record(0, 0, 3, ' ', 12.0f, 1, true, 0, 0, 0, 21.5f, kA));
-  cad4_(t.run);
-  EXPECT_EQ(t.run.par.scan_flag, 0);
+  t.read(cad4_);
+  EXPECT_FALSE(t.run.sc.measured.usable);
   EXPECT_TRUE(t.listed(" The scan file is missing, or"));
   EXPECT_TRUE(t.listed(" the indices or the psi-range input by the user"));
   EXPECT_TRUE(t.listed(" do not correspond to the measured primary reflection"));
   EXPECT_TRUE(t.listed(" of the scan file, please check your input"));
-  EXPECT_EQ(t.run.sc.background, 0.0f);
-  for (float v : t.run.sc.aintm) EXPECT_EQ(v, kNoMeasurement);
+  EXPECT_EQ(t.run.sc.measured.background, 0.0f);
+  for (float v : t.run.sc.measured.aintm) EXPECT_EQ(v, kNoMeasurement);
 }
 
 TEST(Cad4Profile, DamagedRecordStopsReadingAndKeepsWhatCameBefore) {
@@ -108,32 +108,32 @@ TEST(Cad4Profile, DamagedRecordStopsReadingAndKeepsWhatCameBefore) {
   TestRun t = cad4_run();
   t.scan(cad4_record(0, 0, 3, ' ', -39.5f, 2, true, 0, 0, 0, 21.5f, kA) + bad +
          cad4_record(0, 0, 3, ' ', -38.5f, 2, true, 0, 0, 0, 21.5f, kA));
-  cad4_(t.run);
-  EXPECT_LT(t.run.sc.aintm[2], kNoMeasurement);
-  EXPECT_EQ(t.run.sc.aintm[4], kNoMeasurement);
-  EXPECT_EQ(t.run.sc.aintm[6], kNoMeasurement);
+  t.read(cad4_);
+  EXPECT_LT(t.run.sc.measured.aintm[2], kNoMeasurement);
+  EXPECT_EQ(t.run.sc.measured.aintm[4], kNoMeasurement);
+  EXPECT_EQ(t.run.sc.measured.aintm[6], kNoMeasurement);
   EXPECT_TRUE(t.listing_contains(" The scan file is damaged in line      11"));
-  EXPECT_EQ(t.run.par.scan_flag, 1);
+  EXPECT_TRUE(t.run.sc.measured.usable);
 
   // A record cut short by the end of the file.
   std::string cut = cad4_record(0, 0, 3, ' ', -39.0f, 4, true, 0, 0, 0, 21.5f, kB);
   cut.resize(cut.find("PROFILE"));
   TestRun u = cad4_run();
   u.scan(cad4_record(0, 0, 3, ' ', -39.5f, 2, true, 0, 0, 0, 21.5f, kA) + cut);
-  cad4_(u.run);
-  EXPECT_LT(u.run.sc.aintm[2], kNoMeasurement);
-  EXPECT_EQ(u.run.sc.aintm[4], kNoMeasurement);
-  EXPECT_EQ(u.run.par.scan_flag, 1);
+  u.read(cad4_);
+  EXPECT_LT(u.run.sc.measured.aintm[2], kNoMeasurement);
+  EXPECT_EQ(u.run.sc.measured.aintm[4], kNoMeasurement);
+  EXPECT_TRUE(u.run.sc.measured.usable);
 }
 
 TEST(Cad4Profile, ZeroCountDivisorIsSkipped) {
   TestRun t = cad4_run();
   t.scan(cad4_record(0, 0, 3, ' ', -39.5f, 0, true, 0, 0, 0, 21.5f, kA) +
          cad4_record(0, 0, 3, ' ', -39.0f, 4, true, 0, 0, 0, 21.5f, kB));
-  cad4_(t.run);
-  EXPECT_EQ(t.run.sc.aintm[2], kNoMeasurement);
-  EXPECT_LT(t.run.sc.aintm[4], kNoMeasurement);
-  EXPECT_TRUE(std::isfinite(t.run.sc.background));
+  t.read(cad4_);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], kNoMeasurement);
+  EXPECT_LT(t.run.sc.measured.aintm[4], kNoMeasurement);
+  EXPECT_TRUE(std::isfinite(t.run.sc.measured.background));
   EXPECT_TRUE(t.listing_contains("      1 line(s) of the scan file could not be used"));
 }
 
@@ -144,17 +144,17 @@ TEST(Cad4Obs, OnlyPrimaryLinesGiveNoReferenceAndTheDefaultScale) {
       "    0    0    3    21.500   -39.98       130.000\n"
       "    0    0    3    21.500   -39.96       110.000\n";
   ASSERT_TRUE(read_measured_scan(t.run));
-  EXPECT_EQ(t.run.sc.nref, 0);
-  EXPECT_EQ(t.run.sc.i0_sum, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.nref, 0);
+  EXPECT_EQ(t.run.sc.measured.i0_sum, 0.0f);
   EXPECT_EQ(t.run.par.i0, 2.0e9f);
-  EXPECT_EQ(t.run.sc.background, 0.0f);
-  EXPECT_EQ(t.run.sc.aintm[0], 120.0f);
-  EXPECT_EQ(t.run.sc.aintm[1], 130.0f);
-  EXPECT_EQ(t.run.sc.aintm[2], 110.0f);
-  EXPECT_EQ(t.run.sc.omax, 130.0f);
-  EXPECT_FLOAT_EQ(t.run.sc.psi_omax, -39.98f);
-  EXPECT_EQ(t.run.sc.sig_omax, 0.0f);
-  EXPECT_FLOAT_EQ(t.run.sc.iprim_obs, 120.0f);
+  EXPECT_EQ(t.run.sc.measured.background, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[0], 120.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[1], 130.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], 110.0f);
+  EXPECT_EQ(t.run.sc.measured.omax, 130.0f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.psi_omax, -39.98f);
+  EXPECT_EQ(t.run.sc.measured.sig_omax, 0.0f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.iprim_obs, 120.0f);
   const auto lines = t.lines();
   const std::vector<std::string> expected = {
       " Calculation of the scale factor using the reference reflections of the file:",
@@ -178,11 +178,11 @@ TEST(Cad4Obs, TwoLinesOnOneGridPointKeepTheLaterValueAndCountBoth) {
   t.scan(
       "    0    0    3    21.500   -39.98       200.000\n"
       "    0    0    3    21.500   -39.979      150.000\n");
-  cad4_(t.run);
-  EXPECT_EQ(t.run.sc.aintm[1], 150.0f);
-  EXPECT_EQ(t.run.sc.omax, 200.0f);
-  EXPECT_EQ(t.run.sc.omin, 150.0f);
-  EXPECT_FLOAT_EQ(t.run.sc.iprim_obs, 175.0f);
+  t.read(cad4_);
+  EXPECT_EQ(t.run.sc.measured.aintm[1], 150.0f);
+  EXPECT_EQ(t.run.sc.measured.omax, 200.0f);
+  EXPECT_EQ(t.run.sc.measured.omin, 150.0f);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.iprim_obs, 175.0f);
 }
 
 }  // namespace

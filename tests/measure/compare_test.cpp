@@ -5,6 +5,7 @@
 
 #include "fixtures.hpp"
 #include "measure/compare.hpp"
+#include "scan/finish.hpp"
 
 namespace korva {
 namespace {
@@ -24,13 +25,13 @@ void fill(TestRun& t, int shift, float scale) {
   ScanState& sc = t.run.sc;
   const int n = static_cast<int>(sc.aint.size());
   sc.cmax = 0.0f;
-  sc.omax = 0.0f;
+  sc.measured.omax = 0.0f;
   for (int i = 0; i < n; ++i) {
     sc.aint[static_cast<std::size_t>(i)] = pattern(i);
     sc.cmax = std::max(sc.cmax, pattern(i));
     if (i + shift >= 0 && i + shift < n) {
-      sc.aintm[static_cast<std::size_t>(i)] = scale * pattern(i + shift);
-      sc.omax = std::max(sc.omax, scale * pattern(i + shift));
+      sc.measured.aintm[static_cast<std::size_t>(i)] = scale * pattern(i + shift);
+      sc.measured.omax = std::max(sc.measured.omax, scale * pattern(i + shift));
     }
   }
 }
@@ -63,15 +64,15 @@ TEST(Comparison, NothingToCompareNeverDividesByZero) {
   TestRun t(kTube, 0, 0, 3, 0.0f, 2.0f, 100.0f);
   for (std::size_t i = 0; i < t.run.sc.aint.size(); ++i) t.run.sc.aint[i] = pattern(static_cast<int>(i));
   t.run.sc.cmax = 1100.0f;
-  t.run.sc.aintm[60] = 500.0f;
-  t.run.sc.omax = 500.0f;
+  t.run.sc.measured.aintm[60] = 500.0f;
+  t.run.sc.measured.omax = 500.0f;
   compare_with_measurement(t.run);
   EXPECT_EQ(t.run.sc.psi_shift, 0);
   EXPECT_TRUE(t.listed(" Deviation between calculated and measured psi    :   0.000"));
 
   // All measured values zero, and a calculated scan that never rose above 0.
   TestRun u(kTube, 0, 0, 3, 0.0f, 2.0f, 100.0f);
-  for (float& v : u.run.sc.aintm) v = 0.0f;
+  for (float& v : u.run.sc.measured.aintm) v = 0.0f;
   u.run.sc.cmax = 0.0f;
   compare_with_measurement(u.run);
   EXPECT_EQ(u.run.sc.psi_shift, 0);
@@ -84,15 +85,15 @@ TEST(Comparison, MeasuredBlockOfTheListing) {
   ScanState& sc = t.run.sc;
   t.run.par.psi1 = -39.5f;
   t.run.par.psi2 = -39.25f;
-  sc.omax = 1234.567f;
-  sc.sig_omax = 12.345f;
-  sc.psi_omax = -39.12f;
-  sc.iprim_obs = 300.25f;
-  sc.sig_iprim_obs = 4.5f;
-  sc.omin = 20.0f;
-  sc.sig_omin = 1.25f;
-  sc.psi_omin = -38.5f;
-  sc.background = 55.5f;
+  sc.measured.omax = 1234.567f;
+  sc.measured.sig_omax = 12.345f;
+  sc.measured.psi_omax = -39.12f;
+  sc.measured.iprim_obs = 300.25f;
+  sc.measured.sig_iprim_obs = 4.5f;
+  sc.measured.omin = 20.0f;
+  sc.measured.sig_omin = 1.25f;
+  sc.measured.psi_omin = -38.5f;
+  sc.measured.background = 55.5f;
   compare_with_measurement(t.run);
   const std::vector<std::string> expected = {
       "",

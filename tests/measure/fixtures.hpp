@@ -13,6 +13,7 @@
 
 #include "crystal/xray.hpp"
 #include "crystal/neutron.hpp"
+#include "measure/readers.hpp"
 #include "scan/run.hpp"
 #include "testing/run_text.hpp"
 
@@ -34,6 +35,14 @@ struct TestRun {
   Run run{io};
   TestRun(const TestRun&) = delete;
   TestRun& operator=(const TestRun&) = delete;
+
+  // Runs a scan reader on the run's scan, input and crystal, into the run's
+  // measured scan and listing.
+  using Reader = void (*)(const ScanSource&, MeasuredScan&, Report&);
+  void read(Reader reader) {
+    const ScanSource src{run.par, run.cr, run.extinction, io.scan, io.input};
+    reader(src, run.sc.measured, run.report);
+  }
 
   // A silicon-like cubic crystal (a = 5.4309) with the primary reflection
   // h k l, psi grid psia..psie with zsw steps per degree.
@@ -72,9 +81,9 @@ struct TestRun {
     p.dname2.resize(72, ' ');
     p.nstep = static_cast<int>(std::lround((psie - psia) * zsw));
     run.sc.aint.assign(static_cast<std::size_t>(p.nstep) + 1, 0.0f);
-    run.sc.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
-    run.sc.omax = 0.0f;
-    run.sc.omin = 1.0e6f;
+    run.sc.measured.aintm.assign(static_cast<std::size_t>(p.nstep) + 1, kNoMeasurement);
+    run.sc.measured.omax = 0.0f;
+    run.sc.measured.omin = 1.0e6f;
   }
 
   void scan(const std::string& text) {
@@ -117,18 +126,15 @@ struct TestRun {
       a.bt = {0.004f, 0.004f, 0.004f, 0, 0, 0};
       cr.atoms.push_back(a);
     }
-    run.ierr = 0;
-    if (p.idesy == kNeutrons) upform_n_(run, 0);
-    else upform_(run, 0);
-    if (run.ierr != 0) return false;
+    Report lookups;  // what the lookups say is not the reader's
+    if (p.idesy == kNeutrons) upform_n_(cr.types[0], lookups);
+    else upform_(cr.types[0], p.indicator, lookups);
+    if (lookups.stopped()) return false;
     float f = 0, phi = 0;
     const int k = zinc ? 0 : 1;  // 1 0 1 of zinc, 1 1 1 of silicon: both strong
-    if (p.idesy == kNeutrons) fcalc1_n_(run, 1, k, 1, f, phi);
-    else fcalc1_(run, 1, k, 1, 0.2f, f, phi);
-    const bool ok = run.ierr == 0 && f > 2.0f;
-    run.ierr = 0;
-    io.listing.open_memory();  // what the lookups wrote is not the reader's
-    return ok;
+    if (p.idesy == kNeutrons) fcalc1_n_(cr, 1, k, 1, f, phi, lookups);
+    else fcalc1_(cr, 1, k, 1, 0.2f, f, phi, lookups);
+    return !lookups.stopped() && f > 2.0f;
   }
 
   // The listing lines, without the date and time stamps.

@@ -20,28 +20,28 @@ TEST(NeutronScan, PrimaryIntensitiesAsReadWhateverTheFileName) {
       "  2  2  0  24.0  10.5    320.0\n"
       "  2  2  0  24.0  11.0    -20.0\n"
       "  2  2  0  24.0  12.5    999.0\n");
-  neutron_(t.run);
+  t.read(neutron_);
   const ScanState& sc = t.run.sc;
-  EXPECT_EQ(sc.aintm[0], 300.0f);
-  EXPECT_EQ(sc.aintm[1], 320.0f);
-  EXPECT_EQ(sc.aintm[2], -20.0f);
-  EXPECT_EQ(sc.aintm[3], kNoMeasurement);
-  EXPECT_EQ(sc.aintm[4], kNoMeasurement);
-  EXPECT_EQ(sc.omax, 320.0f);
-  EXPECT_EQ(sc.omin, -20.0f);
-  EXPECT_EQ(sc.background, 0.0f);
-  EXPECT_EQ(sc.iprim_obs, 150.0f);
-  EXPECT_EQ(sc.sig_iprim_obs, 0.0f);
-  EXPECT_EQ(sc.nref, 0);
-  EXPECT_EQ(sc.i0_sum, 0.0f);
-  EXPECT_EQ(t.run.par.scan_flag, 1);
+  EXPECT_EQ(sc.measured.aintm[0], 300.0f);
+  EXPECT_EQ(sc.measured.aintm[1], 320.0f);
+  EXPECT_EQ(sc.measured.aintm[2], -20.0f);
+  EXPECT_EQ(sc.measured.aintm[3], kNoMeasurement);
+  EXPECT_EQ(sc.measured.aintm[4], kNoMeasurement);
+  EXPECT_EQ(sc.measured.omax, 320.0f);
+  EXPECT_EQ(sc.measured.omin, -20.0f);
+  EXPECT_EQ(sc.measured.background, 0.0f);
+  EXPECT_EQ(sc.measured.iprim_obs, 150.0f);
+  EXPECT_EQ(sc.measured.sig_iprim_obs, 0.0f);
+  EXPECT_EQ(sc.measured.nref, 0);
+  EXPECT_EQ(sc.measured.i0_sum, 0.0f);
+  EXPECT_TRUE(t.run.sc.measured.usable);
 }
 
 TEST(NeutronScan, NoPrimaryLineInRange) {
   TestRun t(kNeutrons, 2, 2, 0, 10.0f, 12.0f, 2.0f);
   t.scan("  2  2  0  24.0   9.5    999.0\n");
-  neutron_(t.run);
-  EXPECT_EQ(t.run.par.scan_flag, 0);
+  t.read(neutron_);
+  EXPECT_FALSE(t.run.sc.measured.usable);
   EXPECT_TRUE(t.listed(" The scan file is missing,or"));
 }
 
@@ -75,7 +75,7 @@ TEST(MeasuredScanStage, SecondSynchrotronKindIsReadAsSynchrotronScan) {
   TestRun t(kSynchrotron2, 2, 2, 2, 176.0f, 179.0f, 500.0f);
   t.io.memory_scan = "    2    2    2    10.310   176.002      18.250     1.000\n";
   ASSERT_TRUE(read_measured_scan(t.run));
-  EXPECT_EQ(t.run.sc.aintm[1], 18.25f);
+  EXPECT_EQ(t.run.sc.measured.aintm[1], 18.25f);
   EXPECT_EQ(t.run.par.scan_flag, 1);
   EXPECT_TRUE(t.listed(" There are no reference reflections in the file"));
 }
@@ -84,8 +84,8 @@ TEST(MeasuredScanStage, NegativeMeasuredMinimumBecomesZero) {
   TestRun t(kNeutrons, 2, 2, 0, 10.0f, 12.0f, 2.0f);
   t.io.memory_scan = "2 2 0 24. 10. -5.\n2 2 0 24. 11. 7.\n";
   ASSERT_TRUE(read_measured_scan(t.run));
-  EXPECT_EQ(t.run.sc.omin, 0.0f);
-  EXPECT_EQ(t.run.sc.aintm[0], -5.0f);  // the scan itself keeps the value
+  EXPECT_EQ(t.run.sc.measured.omin, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[0], -5.0f);  // the scan itself keeps the value
 }
 
 }  // namespace

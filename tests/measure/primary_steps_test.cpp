@@ -16,8 +16,8 @@ TestRun grid() { return TestRun(kTube, 0, 0, 3, 0.0f, 10.0f, 4.0f); }
 TEST(PrimaryStep, GoesToTheNearestGridPointWithHalvesAwayFromZero) {
   TestRun t = grid();
   StepSums sums;
-  for (float psi : {0.125f, 0.375f, 10.0f}) EXPECT_TRUE(store_primary_step(t.run, sums, psi, 7.0f, 0.0f));
-  const auto& m = t.run.sc.aintm;
+  for (float psi : {0.125f, 0.375f, 10.0f}) EXPECT_TRUE(store_primary_step(t.run.par, t.run.sc.measured, sums, psi, 7.0f, 0.0f));
+  const auto& m = t.run.sc.measured.aintm;
   ASSERT_EQ(m.size(), 41u);
   EXPECT_EQ(m[1], 7.0f);   // 0.5 steps
   EXPECT_EQ(m[2], 7.0f);   // 1.5 steps
@@ -29,11 +29,11 @@ TEST(PrimaryStep, GoesToTheNearestGridPointWithHalvesAwayFromZero) {
 TEST(PrimaryStep, OutsideTheRangeLeavesNoTrace) {
   TestRun t = grid();
   StepSums sums;
-  EXPECT_FALSE(store_primary_step(t.run, sums, -0.0625f, 500.0f, 1.0f));
-  EXPECT_FALSE(store_primary_step(t.run, sums, 10.0625f, -500.0f, 1.0f));
-  for (float v : t.run.sc.aintm) EXPECT_EQ(v, kNoMeasurement);
-  EXPECT_EQ(t.run.sc.omax, 0.0f);
-  EXPECT_EQ(t.run.sc.omin, 1.0e6f);
+  EXPECT_FALSE(store_primary_step(t.run.par, t.run.sc.measured, sums, -0.0625f, 500.0f, 1.0f));
+  EXPECT_FALSE(store_primary_step(t.run.par, t.run.sc.measured, sums, 10.0625f, -500.0f, 1.0f));
+  for (float v : t.run.sc.measured.aintm) EXPECT_EQ(v, kNoMeasurement);
+  EXPECT_EQ(t.run.sc.measured.omax, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.omin, 1.0e6f);
   EXPECT_EQ(sums.steps, 0);
   EXPECT_EQ(sums.iprim_count, 0);
 }
@@ -43,17 +43,17 @@ TEST(PrimaryStep, LaterStepOnTheSamePointOverwritesButBothCount) {
   t.run.par.psi1 = 1.0f;
   t.run.par.psi2 = 1.0625f;  // inclusive at both ends
   StepSums sums;
-  store_primary_step(t.run, sums, 1.0f, 50.0f, 2.0f);
-  store_primary_step(t.run, sums, 1.0625f, 30.0f, 3.0f);  // 4.25 steps: same point
-  store_primary_step(t.run, sums, 2.0f, 40.0f, 4.0f);     // outside psi1..psi2
+  store_primary_step(t.run.par, t.run.sc.measured, sums, 1.0f, 50.0f, 2.0f);
+  store_primary_step(t.run.par, t.run.sc.measured, sums, 1.0625f, 30.0f, 3.0f);  // 4.25 steps: same point
+  store_primary_step(t.run.par, t.run.sc.measured, sums, 2.0f, 40.0f, 4.0f);     // outside psi1..psi2
   const ScanState& sc = t.run.sc;
-  EXPECT_EQ(sc.aintm[4], 30.0f);
-  EXPECT_EQ(sc.omax, 50.0f);
-  EXPECT_EQ(sc.psi_omax, 1.0f);
-  EXPECT_EQ(sc.sig_omax, 2.0f);
-  EXPECT_EQ(sc.omin, 30.0f);
-  EXPECT_EQ(sc.psi_omin, 1.0625f);
-  EXPECT_EQ(sc.sig_omin, 3.0f);
+  EXPECT_EQ(sc.measured.aintm[4], 30.0f);
+  EXPECT_EQ(sc.measured.omax, 50.0f);
+  EXPECT_EQ(sc.measured.psi_omax, 1.0f);
+  EXPECT_EQ(sc.measured.sig_omax, 2.0f);
+  EXPECT_EQ(sc.measured.omin, 30.0f);
+  EXPECT_EQ(sc.measured.psi_omin, 1.0625f);
+  EXPECT_EQ(sc.measured.sig_omin, 3.0f);
   EXPECT_EQ(sums.iprim_count, 2);
   EXPECT_EQ(sums.iprim_sum, 80.0f);
   EXPECT_EQ(sums.sigma_sum, 5.0f);

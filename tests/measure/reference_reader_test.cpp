@@ -30,14 +30,14 @@ using test::TestRun;
 test::ChukD real_chuk(const Run& run) {
   return [&run](double x, double theta) {
     float y = 0;
-    chuk_(run, static_cast<float>(x), static_cast<float>(theta), y);
+    chuk_(run.extinction, static_cast<float>(x), static_cast<float>(theta), y);
     return static_cast<double>(y);
   };
 }
 
 double xray_f(Run& run, int h, int k, int l, double theta) {
   float f = 0, phi = 0;
-  fcalc1_(run, h, k, l, std::sin(static_cast<float>(theta) * 0.0174533f) / run.par.alam1, f, phi);
+  fcalc1_(run.cr, h, k, l, std::sin(static_cast<float>(theta) * 0.0174533f) / run.par.alam1, f, phi, run.report);
   return f;
 }
 
@@ -86,9 +86,9 @@ TEST(ReferenceReflections, ZincTubeListGivesIZeroAsTheMeanEstimate) {
     sum += e.i0;
     EXPECT_EQ(listed_with_indices(t, r.h, r.k, r.l), 1);
   }
-  EXPECT_EQ(t.run.sc.nref, 3);
+  EXPECT_EQ(t.run.sc.measured.nref, 3);
   EXPECT_NEAR(t.run.par.i0, sum / 3, 1e-3 * sum / 3);
-  EXPECT_EQ(t.run.sc.aintm[3], 66.1f);
+  EXPECT_EQ(t.run.sc.measured.aintm[3], 66.1f);
   EXPECT_TRUE(t.listed("      3 line(s) of the scan file could not be used and were skipped"));
   EXPECT_TRUE(t.listed(" Radius of the crystal (muemeter)       : 150.00000"));
   EXPECT_TRUE(t.listed(" crystal cross section (mm**2)          :" + fmt("%10.5f", 3.14159265 * 0.15 * 0.15)));
@@ -111,10 +111,10 @@ TEST(ReferenceReflections, WeakTubeReferenceIsListedButNotUsed) {
   t.scan(
       "  2  0  0  16.47  0.  100.0\n"  // forbidden in the diamond structure
       "  0  0  4  34.56  -39.0  80.0\n");
-  cad4_(t.run);
+  t.read(cad4_);
   EXPECT_EQ(listed_with_indices(t, 2, 0, 0), 1);
-  EXPECT_EQ(t.run.sc.nref, 0);
-  EXPECT_EQ(t.run.sc.i0_sum, 0.0f);
+  EXPECT_EQ(t.run.sc.measured.nref, 0);
+  EXPECT_EQ(t.run.sc.measured.i0_sum, 0.0f);
 }
 
 TEST(ReferenceReflections, CadReferenceRecordWithAttenuator) {
@@ -124,12 +124,12 @@ TEST(ReferenceReflections, CadReferenceRecordWithAttenuator) {
   counts.fill(3);
   t.scan(cad4_record(2, 2, 0, 'I', 0.0f, -2, false, 1200, 90000, 1500, 23.65f, counts) +
          cad4_record(0, 0, 4, ' ', -39.0f, 1, true, 0, 0, 0, 34.56f, counts));
-  cad4_(t.run);
+  t.read(cad4_);
   const double value = 12.179 * 16.48 * (90000 / 60.0 - 2 * (1200 / 60.0 + 1500 / 60.0)) / 2;
   const Expect e = test::tube_expect(t.run.par, value, 23.65, xray_f(t.run, 2, 2, 0, 23.65), astar(t.run, 23.65),
                                      real_chuk(t.run));
-  EXPECT_EQ(t.run.sc.nref, 1);
-  EXPECT_NEAR(t.run.sc.i0_sum, e.i0, 1e-3 * e.i0);
+  EXPECT_EQ(t.run.sc.measured.nref, 1);
+  EXPECT_NEAR(t.run.sc.measured.i0_sum, e.i0, 1e-3 * e.i0);
   bool found = false;
   for (const auto& s : t.lines())
     if (s.rfind("   2  2  0  23.650", 0) == 0) {
@@ -150,7 +150,7 @@ TEST(ReferenceReflections, SiliconSynchrotronListAfterTheInputDescription) {
       "    2    2    2    10.310   176.002      18.012     1.000\n"
       "    2    2    2    10.310   176.004      17.950     1.000\n"
       "    2    2    2    10.310   176.006      18.430     1.000\n");
-  hasyl4_(t.run);
+  t.read(hasyl4_);
   const struct {
     int h, k, l;
     double theta, value, pol;
@@ -160,9 +160,9 @@ TEST(ReferenceReflections, SiliconSynchrotronListAfterTheInputDescription) {
     sum += test::sync_expect(t.run.par, r.value, r.theta, r.pol, xray_f(t.run, r.h, r.k, r.l, r.theta),
                              astar(t.run, r.theta), real_chuk(t.run))
                .i0;
-  EXPECT_EQ(t.run.sc.nref, 3);
-  EXPECT_NEAR(t.run.sc.i0_sum, sum, 1e-3 * sum);
-  EXPECT_FLOAT_EQ(t.run.sc.aintm[3], 18.43f);
+  EXPECT_EQ(t.run.sc.measured.nref, 3);
+  EXPECT_NEAR(t.run.sc.measured.i0_sum, sum, 1e-3 * sum);
+  EXPECT_FLOAT_EQ(t.run.sc.measured.aintm[3], 18.43f);
 }
 
 TEST(ReferenceReflections, DuplicateKeyIsEvaluatedOnceAndPrimaryKeyStaysPrimary) {
@@ -181,13 +181,13 @@ TEST(ReferenceReflections, DuplicateKeyIsEvaluatedOnceAndPrimaryKeyStaysPrimary)
   prim.value = 20;
   prim.psi = 176.5f;
   t.scan(test::hasylab_record(ref) + test::hasylab_record(prim));
-  hasyl4_(t.run);
-  EXPECT_EQ(t.run.sc.nref, 1);
+  t.read(hasyl4_);
+  EXPECT_EQ(t.run.sc.measured.nref, 1);
   EXPECT_EQ(listed_with_indices(t, 1, 1, 1), 1);
-  EXPECT_EQ(t.run.sc.aintm[2], 20.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], 20.0f);
   const Expect e = test::sync_expect(t.run.par, 5000, 5.137, 1, xray_f(t.run, 1, 1, 1, 5.137), astar(t.run, 5.137),
                                      real_chuk(t.run));
-  EXPECT_NEAR(t.run.sc.i0_sum, e.i0, 1e-3 * e.i0);
+  EXPECT_NEAR(t.run.sc.measured.i0_sum, e.i0, 1e-3 * e.i0);
 }
 
 TEST(ReferenceReflections, NeutronReferencesWithTheirStructureFactors) {
@@ -197,14 +197,14 @@ TEST(ReferenceReflections, NeutronReferencesWithTheirStructureFactors) {
       "  1  1  1  10.98   0.   4000.0\n"
       "  2  0  0  12.70   0.    100.0\n"  // structure factor counts as zero: listed, no estimate
       "  2  2  2  22.50  11.    300.0\n");
-  neutron_(t.run);
+  t.read(neutron_);
   float f = 0, phi = 0;
-  fcalc1_n_(t.run, 1, 1, 1, f, phi);
+  fcalc1_n_(t.run.cr, 1, 1, 1, f, phi, t.run.report);
   const Expect e = test::neutron_expect(t.run.par, 4000, 10.98, f, real_chuk(t.run));
-  EXPECT_EQ(t.run.sc.nref, 1);
-  EXPECT_NEAR(t.run.sc.i0_sum, e.i0, 1e-3 * e.i0);
+  EXPECT_EQ(t.run.sc.measured.nref, 1);
+  EXPECT_NEAR(t.run.sc.measured.i0_sum, e.i0, 1e-3 * e.i0);
   EXPECT_EQ(listed_with_indices(t, 2, 0, 0), 1);
-  EXPECT_EQ(t.run.sc.aintm[2], 300.0f);
+  EXPECT_EQ(t.run.sc.measured.aintm[2], 300.0f);
 }
 
 }  // namespace

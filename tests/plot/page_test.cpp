@@ -136,10 +136,10 @@ TEST(ScanPanel, MeasuredCurveAboveTheCalculatedOne) {
   MemoryRun m;
   small_run(m.run);
   m.run.par.scan_flag = 1;
-  m.run.sc.aintm = {kNoMeasurement, 20, 40, 30};
-  m.run.sc.omin = 20;
-  m.run.sc.omax = 40;
-  m.run.sc.iprim_obs = 10;  // below the minimum: no mark
+  m.run.sc.measured.aintm = {kNoMeasurement, 20, 40, 30};
+  m.run.sc.measured.omin = 20;
+  m.run.sc.measured.omax = 40;
+  m.run.sc.measured.iprim_obs = 10;  // below the minimum: no mark
   m.run.sc.psi_shift = -1;
   const std::string ps = draw(m);
   const auto lines = m.ps_lines();
@@ -170,9 +170,9 @@ TEST(ScanPanel, FlatMeasuredScanSitsOnTheBottomOfItsBand) {
   MemoryRun m;
   small_run(m.run);
   m.run.par.scan_flag = 1;
-  m.run.sc.aintm = {30, 30, 30, 30};
-  m.run.sc.omin = m.run.sc.omax = 30;
-  m.run.sc.iprim_obs = 30;
+  m.run.sc.measured.aintm = {30, 30, 30, 30};
+  m.run.sc.measured.omin = m.run.sc.measured.omax = 30;
+  m.run.sc.measured.iprim_obs = 30;
   draw(m);
   const auto lines = m.ps_lines();
   const int red = find_line(lines, " 1 0 0 setrgbcolor", find_line(lines, "(Iprim-obs \\(cps\\):) s"));

@@ -117,22 +117,22 @@ inline void fill_si222(Run& run) {
   sc.cmax = *std::max_element(sc.aint.begin(), sc.aint.end());
   sc.cmin = *std::min_element(sc.aint.begin(), sc.aint.end());
 
-  sc.aintm.assign(n + 1, kNoMeasurement);
+  sc.measured.aintm.assign(n + 1, kNoMeasurement);
   sc.psi_shift = 4;
   for (int i = 0; i + 4 <= n; ++i) {
     if (i >= 700 && i < 740) continue;  // the counter was off here
     const float v = 0.9f * sc.aint[i + 4];
     const float noise = static_cast<float>(std::sin(i * 12.9898) * 43758.5453);
-    sc.aintm[i] = v + (noise - std::floor(noise) - 0.5f) * 2 * std::sqrt(v);
+    sc.measured.aintm[i] = v + (noise - std::floor(noise) - 0.5f) * 2 * std::sqrt(v);
   }
-  sc.omax = 0;
-  sc.omin = 1e30f;
-  for (float v : sc.aintm)
+  sc.measured.omax = 0;
+  sc.measured.omin = 1e30f;
+  for (float v : sc.measured.aintm)
     if (v < kNoMeasurement) {
-      sc.omax = std::max(sc.omax, v);
-      sc.omin = std::min(sc.omin, v);
+      sc.measured.omax = std::max(sc.measured.omax, v);
+      sc.measured.omin = std::min(sc.measured.omin, v);
     }
-  sc.iprim_obs = 36.0f;
+  sc.measured.iprim_obs = 36.0f;
 }
 
 }  // namespace korva::testing

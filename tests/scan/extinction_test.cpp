@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scan/extinction_table.hpp"
+#include "crystal/extinction_table.hpp"
 #include "scan/helpers.hpp"
 
 namespace korva {
@@ -56,14 +56,14 @@ constexpr int kLastRow = kExtinctionRows - 1, kLastColumn = kExtinctionColumns -
 
 float lookup(const Run& run, double x, double theta) {
   float y = -1.0f;
-  chuk_(run, static_cast<float>(x), static_cast<float>(theta), y);
+  chuk_(run.extinction, static_cast<float>(x), static_cast<float>(theta), y);
   return y;
 }
 
 struct Prepared {
   Io io;
   Run run{io};
-  Prepared() { chuk1_(run); }
+  Prepared() { run.extinction = chuk1_(); }
 };
 
 TEST(ExtinctionTable, KeepsTheReferenceValuesExactly) {
@@ -150,7 +150,7 @@ TEST(Extinction, OutsideTheTableHoldsTheEdges) {
   // the bracketing values.
   const float below30 = std::nextafter(30.0f, 0.0f), below90 = std::nextafter(90.0f, 0.0f);
   float y = -1;
-  chuk_(p.run, below30, below90, y);
+  chuk_(p.run.extinction, below30, below90, y);
   EXPECT_GE(y, E[kLastRow][kLastColumn - 1]);
   EXPECT_LE(y, E[kLastRow - 1][kLastColumn]);
 }
@@ -160,9 +160,9 @@ TEST(Extinction, ReadsTheWorkingTableOfTheRun) {
   korva::Run bare(io);
   EXPECT_EQ(lookup(bare, 0.5, 45.0), 0.763f);  // no chuk1_: the built-in table
   Prepared p;
-  ASSERT_EQ(p.run.extinction.size(), static_cast<std::size_t>(kExtinctionRows * kExtinctionColumns));
-  EXPECT_EQ(p.run.extinction[5 * kExtinctionColumns + 9], 0.763f);
-  p.run.extinction[5 * kExtinctionColumns + 9] = 0.5f;
+  ASSERT_EQ(p.run.extinction.values.size(), static_cast<std::size_t>(kExtinctionRows * kExtinctionColumns));
+  EXPECT_EQ(p.run.extinction.values[5 * kExtinctionColumns + 9], 0.763f);
+  p.run.extinction.values[5 * kExtinctionColumns + 9] = 0.5f;
   EXPECT_EQ(lookup(p.run, 0.5, 45.0), 0.5f);
 }
 

@@ -431,8 +431,8 @@ TEST(InputValues, ScanArraysCoverTheGrid) {
   ASSERT_TRUE(phase.ok);
   EXPECT_EQ(phase.run.par.nstep, 200);
   EXPECT_EQ(phase.run.sc.aint.size(), 201u);
-  EXPECT_EQ(phase.run.sc.aintm.size(), 201u);
-  EXPECT_EQ(phase.run.sc.aintm[200], kNoMeasurement);
+  EXPECT_EQ(phase.run.sc.measured.aintm.size(), 201u);
+  EXPECT_EQ(phase.run.sc.measured.aintm[200], kNoMeasurement);
   lines[5] = "10 -10 10 0 1 0";  // a reversed range is refused, not turned into a negative grid
   EXPECT_FALSE(InputPhase(join(lines)).ok);
 }

@@ -70,8 +70,8 @@ TEST(PrimaryReflection, FollowsTheMosaicModelOfTheTubeLine) {
   const double ws = lam * 1e-8 / t;
   const double y = std::max(1.0, (0.015 * 2.0 / 3.0) / 40e-4 * ws / (0.02 * 0.0174533 + ws));
   float e1 = 0, e2 = 0;
-  chuk_(pr.run, static_cast<float>(40e-4 * kappa), static_cast<float>(theta * kDeg), e1);
-  chuk_(pr.run, static_cast<float>(40e-4 * std::fabs(c2) * kappa), static_cast<float>(theta * kDeg), e2);
+  chuk_(pr.run.extinction, static_cast<float>(40e-4 * kappa), static_cast<float>(theta * kDeg), e1);
+  chuk_(pr.run.extinction, static_cast<float>(40e-4 * std::fabs(c2) * kappa), static_cast<float>(theta * kDeg), e2);
   const double s = (0.986 * std::min<double>(e1, 0.9 / (kappa * t)) +
                     c2 * c2 * std::min<double>(e2, 0.9 / (std::fabs(c2) * kappa * t))) /
                    (c2 * c2 + 0.986);

@@ -56,8 +56,8 @@ TEST(EventTable, RowAndHeaderLayout) {
   run.par.h = 8, run.par.k = 8, run.par.l = 2;
   run.par.psi1 = -24.5f, run.par.psi2 = -23.5f;
   run.par.drumin = 1.0f;
-  run.sc.iprim_obs = 300.0f;
-  run.sc.sig_iprim_obs = 30.0f;
+  run.sc.measured.iprim_obs = 300.0f;
+  run.sc.measured.sig_iprim_obs = 30.0f;
   PrimaryReflection prim;
   list_primary(run, prim, 2.0f / 3.0f);
   list_pass_counts(run, 1234, 56789);
@@ -105,7 +105,7 @@ TEST(CalculatedScan, FileHasOneLinePerPointNegativeValuesAsZeroMeasuredWhereTher
   run.par.psia = 10.0f;
   run.par.zsw1 = 2.0f;
   run.sc.aint = {-1.5f, 2.25f, 0.0f};
-  run.sc.aintm = {kNoMeasurement, 5.5f, 2.0e20f};
+  run.sc.measured.aintm = {kNoMeasurement, 5.5f, 2.0e20f};
   OutUnit cal;
   cal.open_memory();
   write_cal_file(run, cal);

@@ -39,7 +39,7 @@ struct PreparedRun {
     io.in_memory = true;
     io.input.open_text(crystal_input(c));
     io.listing.open_memory();
-    chuk1_(run);
+    run.extinction = chuk1_();
     ok = read_input(run, dname2, dname1);
   }
   std::string listing() const { return io.listing.text(); }

@@ -95,7 +95,7 @@ void list_atoms(Run& run) {
 bool xray_absorption(Run& run) {
   Params& p = run.par;
   float mu = 0.0f, density = 0.0f;
-  mue_(run, p.alam1, p.vol, mu, p.nf, density);
+  mue_(run.cr.types, p.alam1, p.vol, mu, p.nf, density, run.report);
   const float mu_tables = mu;
 
   // With f'' known for every type the absorption follows from the
@@ -104,10 +104,11 @@ bool xray_absorption(Run& run) {
   for (const ScatteringType& type : run.cr.types)
     if (type.fdprime == 0.0f) all_fdprime = false;
   if (all_fdprime) {
+    std::vector<std::string> messages;
+    const StructureFactor f000 = structure_factor_xray(run.cr, 0, 0, 0, 0.0f, &messages);
     float f = 0.0f, phi = 0.0f;
-    fcalc1_(run, 0, 0, 0, 0.0f, f, phi);
-    if (run.ierr == 1) return false;
-    mu = 2.0f * p.scale_k * run.cr.fcalc_im;
+    if (!take_structure_factor(f000, messages, f, phi, run.report)) return false;
+    mu = 2.0f * p.scale_k * f000.im;
   }
   p.mu = mu;
   p.density = density;
@@ -137,7 +138,7 @@ bool xray_absorption(Run& run) {
 void neutron_density(Run& run) {
   Params& p = run.par;
   float density = 0.0f;
-  mue_n_(run, p.vol, p.nf, density);
+  mue_n_(run.cr.types, p.vol, p.nf, density, run.report);
   p.density = density;
   p.mu = 0.0f;
   p.mur = 0.0f;

@@ -6,7 +6,7 @@
 // 10, 12, 15, 20, 25, 30) are kept exactly; the rest is filled by monotone
 // cubic (PCHIP) interpolation, first along theta within each reference row,
 // then along x in each column, and rounded to four decimals.
-#include "scan/extinction_table.hpp"
+#include "crystal/extinction_table.hpp"
 
 namespace korva {
 

@@ -31,7 +31,7 @@ void list_default_scale(Run& run) {
 bool take_reference_scale(Run& run) {
   Params& p = run.par;
   const ScanState& sc = run.sc;
-  const float i0 = sc.i0_sum / static_cast<float>(sc.nref);
+  const float i0 = sc.measured.i0_sum / static_cast<float>(sc.measured.nref);
   if (!(std::isfinite(i0) && i0 > 0.0f)) {
     run.list("");
     run.list(" The reference reflections give no positive incident intensity;");
@@ -75,25 +75,29 @@ bool read_measured_scan(Run& run) {
   run.list(" Calculation of the scale factor using the reference reflections of the file:");
   run.list(X(3) + pad(p.dname2, 72));
 
-  sc.omax = 0.0f;
-  sc.omin = 1.0e6f;
+  sc.measured.omax = 0.0f;
+  sc.measured.omin = 1.0e6f;
+  const ScanSource src{p, run.cr, run.extinction, run.io.scan, run.io.input};
+  MeasuredScan& m = sc.measured;
   switch (p.idesy) {
-    case kTube: cad4_(run); break;
+    case kTube: cad4_(src, m, run.report); break;
     // The second synchrotron kind differs only in the polarization of the
     // beam, which its files carry: the synchrotron reader serves both.
     case kSynchrotron1:
-    case kSynchrotron2: hasyl4_(run); break;
-    case kNeutrons: neutron_(run); break;
+    case kSynchrotron2: hasyl4_(src, m, run.report); break;
+    case kNeutrons: neutron_(src, m, run.report); break;
     default: break;
   }
-  if (run.ierr == 1) {
+  if (run.report.stopped()) {
     if (run.io.iostat <= 0) run.io.iostat = 1;
     return false;
   }
-  if (sc.omin < 0.0f) sc.omin = 0.0f;
+  // Without a primary step there is nothing to compare with or to draw.
+  if (!m.usable) p.scan_flag = 0;
+  if (sc.measured.omin < 0.0f) sc.measured.omin = 0.0f;
 
-  if (sc.nref >= 1 && take_reference_scale(run)) return true;
-  if (sc.nref < 1) {
+  if (sc.measured.nref >= 1 && take_reference_scale(run)) return true;
+  if (sc.measured.nref < 1) {
     run.list("");
     run.list(" There are no reference reflections in the file");
     run.list("");

@@ -2,14 +2,14 @@
 // bilinear interpolation.
 #include <cmath>
 
-#include "scan/extinction_table.hpp"
-#include "scan/helpers.hpp"
+#include "crystal/extinction.hpp"
+#include "crystal/extinction_table.hpp"
 
 namespace korva {
 
-void chuk1_(Run& run) {
+ExtinctionTable chuk1_() {
   const float* first = &kExtinctionTable[0][0];
-  run.extinction.assign(first, first + kExtinctionRows * kExtinctionColumns);
+  return {std::vector<float>(first, first + kExtinctionRows * kExtinctionColumns)};
 }
 
 namespace {
@@ -41,11 +41,11 @@ Cell locate(float steps, int last) {
 
 }  // namespace
 
-void chuk_(const Run& run, float x, float theta, float& y) {
+void chuk_(const ExtinctionTable& table, float x, float theta, float& y) {
   // Without chuk1_ the run has no working table; the constant one is the
   // same data.
-  const float* e = run.extinction.size() == static_cast<std::size_t>(kExtinctionRows * kExtinctionColumns)
-                       ? run.extinction.data()
+  const float* e = table.values.size() == static_cast<std::size_t>(kExtinctionRows * kExtinctionColumns)
+                       ? table.values.data()
                        : &kExtinctionTable[0][0];
   const auto at = [e](int r, int c) { return e[r * kExtinctionColumns + c]; };
 
