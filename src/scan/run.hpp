@@ -41,12 +41,14 @@ struct Io {
   bool in_memory = false;
   std::string memory_scan;
 
+  // The page and the calculated scan replace an earlier file only when the
+  // run commits them (keep_outputs).
   bool open_output(OutUnit& unit, const std::string& name) {
     if (in_memory) {
       unit.open_memory();
       return true;
     }
-    return unit.open(name);
+    return unit.open_replacing(name);
   }
   bool open_scan(const std::string& name) {
     if (in_memory) {
