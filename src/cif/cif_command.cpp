@@ -261,7 +261,12 @@ std::string radiation_text(const RadiationChoice& r) {
 // beside it is renamed (--force) or linked (never replacing) into place.
 void write_file(const std::filesystem::path& path, const std::string& text, bool force) {
   const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::string tmp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  // Built by appending: prepending to a temporary makes GCC 12 warn of an
+  // overlapping copy that cannot happen (-Wrestrict).
+  std::string hidden(1, '.');
+  hidden += path.filename().string();
+  hidden += ".XXXXXX";
+  std::string tmp = (dir / hidden).string();
   const int fd = ::mkstemp(tmp.data());
   if (fd < 0) throw CifError("cannot write in " + dir.string() + ": " + std::strerror(errno));
   std::size_t done = 0;

@@ -231,8 +231,14 @@ Conversion make_input(const CifCrystal& cr, const RadiationChoice& rad, const Ru
     t += std::to_string(s.ic) + "  " + std::to_string(s.stored.size()) + "\n";
     for (const gemmi::Op& op : s.stored) {
       for (int j = 0; j < 3; ++j) {
-        t += (j ? "    " : "") + fraction(op.tran[j]);
-        for (int m = 0; m < 3; ++m) t += " " + std::to_string(op.rot[j][m] / kDen);
+        // Appended piece by piece: prepending to a temporary makes GCC 12
+        // warn of an overlapping copy that cannot happen (-Wrestrict).
+        if (j) t += "    ";
+        t += fraction(op.tran[j]);
+        for (int m = 0; m < 3; ++m) {
+          t += ' ';
+          t += std::to_string(op.rot[j][m] / kDen);
+        }
       }
       t += "\n";
     }

@@ -14,6 +14,8 @@
 #include "cif/symbols.hpp"
 #include "plot/export.hpp"
 #include "scan/run.hpp"
+#include "scan/run_files.hpp"
+#include "support/files.hpp"
 #include "support/format.hpp"
 #include "support/input_help.hpp"
 #ifdef KORVA_HAVE_GUI
@@ -41,10 +43,14 @@ const char* kUsage =
     "              PostScript page is written in any case.\n"
     "\n"
     "Exit status: 0 after a normal end, 1 when the run stopped at an error\n"
-    "reported in the listing, 2 on a usage error or when INPUT cannot be read\n"
-    "or LISTING cannot be written, 3 when the run ended normally but a page\n"
-    "asked for with --pdf or --png could not be made (Ghostscript missing or\n"
-    "failing, or the run drew no page).\n"
+    "reported in the listing or could not write the listing, the page or the\n"
+    "calculated scan (the message is also shown here), 2 on a usage error or\n"
+    "when INPUT cannot be read or LISTING cannot be written or is a file of\n"
+    "the run (the input, the page, the measured or the calculated scan), 3\n"
+    "when the run ended normally but a page asked for with --pdf or --png\n"
+    "could not be made (Ghostscript missing or failing, or the run drew no\n"
+    "page).  A run that stops at an error leaves an earlier page and\n"
+    "calculated scan as they were.\n"
     "\n"
     "korva cif writes an input file from a CIF file (korva cif --help);\n"
     "korva symbols lists the scattering-table symbols an input may use;\n"
@@ -111,7 +117,8 @@ int run_command(const std::vector<std::string>& args) {
     std::cerr << "korva: no input file\n" << kUsage;
     return 2;
   }
-  if (listing.empty()) listing = default_listing(input);
+  const bool derived = listing.empty();
+  if (derived) listing = default_listing(input);
 
   korva::Io io;
   if (!io.input.open(input)) {
@@ -119,9 +126,16 @@ int run_command(const std::vector<std::string>& args) {
               << (io.input.failure().empty() ? "" : ": " + io.input.failure()) << "\n";
     return 2;
   }
-  std::error_code ec;
-  if (std::filesystem::equivalent(input, listing, ec) || !io.listing.open(listing)) {
-    std::cerr << "korva: cannot write listing file '" << listing << "'\n";
+  // Opening the listing empties it: it must not fall on a file of the run.
+  std::string why;
+  if (const std::string role = korva::listing_clash(io.input, listing); !role.empty())
+    why = "it is the " + role + " of the run";
+  else if (const std::string folder = derived ? korva::device_folder(listing) : ""; !folder.empty())
+    why = "it would be created in the device folder " + folder;
+  else if (!io.listing.open(listing))
+    why = io.listing.error();
+  if (!why.empty()) {
+    std::cerr << "korva: cannot write listing file '" << listing << "': " << why << "\n";
     return 2;
   }
   std::string dname2(72, ' '), calname(72, ' '), dname1(72, ' ');
@@ -135,11 +149,12 @@ int run_command(const std::vector<std::string>& args) {
     return std::string(korva::trim_right(korva::trim_left(field)));
   };
   std::cout << "listing: " << listing << "\n";
-  if (written(name(dname1))) std::cout << "PostScript: " << name(dname1) << "\n";
-  if (written(name(calname))) std::cout << "calculated scan: " << name(calname) << "\n";
+  if (io.iostat <= 0 && written(name(dname1))) std::cout << "PostScript: " << name(dname1) << "\n";
+  if (io.iostat <= 0 && written(name(calname))) std::cout << "calculated scan: " << name(calname) << "\n";
   if (!name(dname2).empty()) std::cout << "measured scan: " << name(dname2) << "\n";
   if (io.iostat > 0) {
-    std::cerr << "korva: the run stopped at an error; see " << listing << "\n";
+    std::cerr << "korva: " << korva::failure_message(io, listing) << "\n";
+    if (!io.listing.failed()) std::cerr << "korva: the run stopped at an error; see " << listing << "\n";
     return 1;
   }
   int status = 0;

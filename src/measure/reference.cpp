@@ -27,7 +27,15 @@ void finish_terms(const Params& p, ReferenceTerms& r, float kf) {
   r.blocks = reflecting_blocks(p);
 }
 
-std::string indices(int h, int k, int l) { return " " + I(h, 3) + I(k, 3) + I(l, 3); }
+// Built by appending: prepending to a temporary string makes GCC 12 warn of
+// an overlapping copy that cannot happen (-Wrestrict).
+std::string indices(int h, int k, int l) {
+  std::string s(1, ' ');
+  s += I(h, 3);
+  s += I(k, 3);
+  s += I(l, 3);
+  return s;
+}
 
 }  // namespace
 

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/files.hpp"
+
 extern char** environ;
 
 namespace korva {
@@ -82,6 +84,10 @@ ExportResult export_page(const std::string& ps_path, PageFormat format, const st
   if (program.empty()) {
     r.gs_missing = true;
     r.message = "Ghostscript ('" + gs + "') was not found; install it (package ghostscript) to convert the page";
+    return r;
+  }
+  if (const std::string folder = device_folder(r.output); !folder.empty()) {
+    r.message = "'" + r.output + "' would be created in the device folder " + folder;
     return r;
   }
   std::error_code ec;

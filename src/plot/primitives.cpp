@@ -79,9 +79,10 @@ void plot_(Plotter& out, float x, float y, int ipen) {
   } else if (ipen == 2) {
     out.ps.line(P(x, 8, 1) + P(y, 8, 1) + " l st ");
   } else if (ipen == 999) {
+    // The end of the page is the end of the file; the run puts the file in
+    // its place once everything else went well.
     out.ps.line(pad("showpage", 8));
-    // The end of the page is the end of the file.
-    out.ps.close();
+    out.ps.end_file();
   }
 }
 

@@ -104,7 +104,6 @@ void finish_run(Run& run, const std::string& dname2, std::string& calname, const
     run.list(" the calculated scan cannot be written to this file,");
     run.list(" check the name of the PostScript or scan file!");
     run.io.iostat = 1;
-    sc.psid = 0.0f;
     return;
   }
   write_cal_file(run, run.io.cal);
@@ -127,7 +126,6 @@ void finish_run(Run& run, const std::string& dname2, std::string& calname, const
     run.list(" Please decrease drumin on the seventh input line");
   }
   zeit_(run);
-  sc.psid = 0.0f;
 }
 
 }  // namespace korva

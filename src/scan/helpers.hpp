@@ -28,8 +28,8 @@ void polfa_beams(const EventBeams& beams, float e1, float e2, float e3, float& p
 
 // Psi offset (degrees) between psi = 0 of the diffractometer and psi = 0 of
 // the reference direction u, from the orientation matrix ub (row by row) and
-// the primary indices in run.par; stored in run.sc.psid.
-void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& ub);
+// the primary indices h k l; 0 when the matrix or a vector leaves no direction.
+float upsi_(int h, int k, int l, float u1, float u2, float u3, const std::array<float, 9>& ub);
 
 // Date and time into the listing (first call of a run), later the elapsed
 // time.

@@ -12,6 +12,7 @@
 #include "crystal/spacegroup.hpp"
 #include "crystal/xray.hpp"
 #include "scan/run.hpp"
+#include "scan/run_files.hpp"
 #include "scan/stages.hpp"
 #include "support/format.hpp"
 #include "support/listread.hpp"
@@ -457,6 +458,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
   if (!in.next(rec)) return fail_read(run, "second line");
   p.dname1 = pad(rec, 72);
   dname1 = p.dname1;
+  if (!check_run_files(run, false)) return false;
   if (file_name(p.dname1).empty() || !run.io.open_output(run.io.ps, file_name(p.dname1))) return fail_open(run, p.dname1);
 
   // Line 3: cell.
@@ -508,6 +510,7 @@ bool read_input(Run& run, std::string& dname2, std::string& dname1) {
       p.scan_ext = name.size() >= 3 ? name.substr(name.size() - 3) : name;
     }
   }
+  if (!check_run_files(run, true)) return false;
 
   // Scan arrays.
   const double steps = std::round(static_cast<double>(p.psie - p.psia) * p.zsw());

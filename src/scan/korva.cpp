@@ -10,6 +10,34 @@
 namespace korva {
 namespace {
 
+// A listing that cannot be written ends the run: what it computes would
+// reach nobody.
+bool listing_written(Run& run) {
+  if (!run.io.listing.failed()) return true;
+  run.io.iostat = 1;
+  return false;
+}
+
+// The page and the calculated scan take the place of earlier files only
+// after a run that went well, and only when both could be written whole.
+void keep_outputs(Run& run, bool completed) {
+  Io& io = run.io;
+  if (completed && io.iostat <= 0) {
+    const auto report = [&](const OutUnit& unit, const char* what) {
+      run.list("");
+      run.list("");
+      run.list(X(5) + pad(unit.path(), 72));
+      run.list(std::string(" the ") + what + " cannot be written: " + unit.error());
+      io.iostat = 1;
+    };
+    // Both are written out before either is moved into place.
+    if (!io.ps.flush()) report(io.ps, "PostScript file");
+    else if (!io.cal.flush()) report(io.cal, "calculated scan");
+    else if (!io.ps.commit()) report(io.ps, "PostScript file");
+    else if (!io.cal.commit()) report(io.cal, "calculated scan");
+  }
+}
+
 void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
   Run run(io);  // everything of this run is released when it goes out of scope
 
@@ -22,13 +50,15 @@ void run_stages(Io& io, std::string& dname2, std::string& calname, std::string& 
   // A run that ends early always reports a failure to the caller, also when
   // the last read itself went well (an unknown symbol, a temperature factor
   // above 1, too many events).
-  const bool completed = read_input(run, dname2, dname1) && list_crystal_data(run) &&
-                         read_measured_scan(run) && compute_passes(run);
-  if (!completed) {
-    if (io.iostat <= 0) io.iostat = 1;
-    return;
+  bool completed = read_input(run, dname2, dname1) && listing_written(run) && list_crystal_data(run) &&
+                   listing_written(run) && read_measured_scan(run) && listing_written(run) &&
+                   compute_passes(run) && listing_written(run);
+  if (completed) {
+    finish_run(run, dname2, calname, dname1);
+    completed = listing_written(run);
   }
-  finish_run(run, dname2, calname, dname1);
+  if (!completed && io.iostat <= 0) io.iostat = 1;
+  keep_outputs(run, completed);
 }
 
 // Memory ran out somewhere in the run.  The run's arrays are already
@@ -45,6 +75,7 @@ void report_no_memory(Io& io, const char* what) {
 
 void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dname1) {
   io.iostat = 0;
+  io.listing.set_progressive(true);
   try {
     run_stages(io, dname2, calname, dname1);
   } catch (const std::bad_alloc& e) {
@@ -52,6 +83,10 @@ void korva_(Io& io, std::string& dname2, std::string& calname, std::string& dnam
   } catch (const std::length_error& e) {
     report_no_memory(io, e.what());
   }
+  // A page or calculated scan not put in place by now goes with its
+  // temporary file; the earlier file stays.
+  io.ps.close();
+  io.cal.close();
 }
 
 }  // namespace korva

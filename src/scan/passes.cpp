@@ -39,12 +39,9 @@ bool compute_passes_with(Run& run, const SearchOptions& given) {
     const float weight = pass == 0 ? p.flam1 : p.flam2;
 
     PassGeometry geo = make_pass_geometry(p, lambda, 0.0f);
-    if (p.has_ub) {
-      upsi_(run, static_cast<float>(geo.u[0]), static_cast<float>(geo.u[1]), static_cast<float>(geo.u[2]), p.ub);
-    } else {
-      sc.psid = 0.0f;
-    }
-    geo.psid = sc.psid;
+    if (p.has_ub)
+      geo.psid = upsi_(p.h, p.k, p.l, static_cast<float>(geo.u[0]), static_cast<float>(geo.u[1]),
+                       static_cast<float>(geo.u[2]), p.ub);
     const PrimaryReflection prim = primary_reflection(run, geo, dlam, weight);
 
     list_pass_header(run, geo, prim);
@@ -56,10 +53,7 @@ bool compute_passes_with(Run& run, const SearchOptions& given) {
     if (run.io.progress)
       pass_options.progress = [&run, pass, npass](double done) { run.io.progress((pass + done) / npass); };
     PassResult result;
-    if (!search_pass(run, geo, prim, pass_options, cache, pass == 0, result)) {
-      sc.psid = 0.0f;
-      return false;
-    }
+    if (!search_pass(run, geo, prim, pass_options, cache, pass == 0, result)) return false;
     std::stable_sort(result.records.begin(), result.records.end(),
                      [](const EventRecord& a, const EventRecord& b) { return a.psi < b.psi; });
     list_events(run, result.records);

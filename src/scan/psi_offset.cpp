@@ -33,14 +33,12 @@ bool normalise(Vec3& v) {
 
 }  // namespace
 
-void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& ub) {
+float upsi_(int h, int k, int l, float u1, float u2, float u3, const std::array<float, 9>& ub) {
   // A singular matrix or a zero vector leaves no direction to refer to: no
   // offset rather than NaN in every psi of the run.
-  run.sc.psid = 0.0f;
-  Vec3 n = times(ub, static_cast<float>(run.par.h), static_cast<float>(run.par.k),
-                 static_cast<float>(run.par.l));
+  Vec3 n = times(ub, static_cast<float>(h), static_cast<float>(k), static_cast<float>(l));
   Vec3 m = times(ub, u1, u2, u3);
-  if (!normalise(n) || !normalise(m)) return;
+  if (!normalise(n) || !normalise(m)) return 0.0f;
 
   constexpr float kTurn = 6.28318f;
   float phi = 0.0f;
@@ -57,13 +55,13 @@ void upsi_(Run& run, float u1, float u2, float u3, const std::array<float, 9>& u
   const float c = m.z * cc - m.y * cp * sc + m.x * sp * sc;
 
   const float norm = std::sqrt(a * a + b * b + c * c);
-  if (!(norm > 0.0f)) return;
+  if (!(norm > 0.0f)) return 0.0f;
   float cosine = a / norm;  // rounding may step past +-1
   if (cosine > 1.0f) cosine = 1.0f;
   if (cosine < -1.0f) cosine = -1.0f;
   float psid = std::acos(cosine) * 57.2958f;
   if (c < 0.0f) psid = -psid;
-  run.sc.psid = psid;
+  return psid;
 }
 
 }  // namespace korva

@@ -41,12 +41,14 @@ struct Io {
   bool in_memory = false;
   std::string memory_scan;
 
+  // The page and the calculated scan replace an earlier file only when the
+  // run commits them (keep_outputs).
   bool open_output(OutUnit& unit, const std::string& name) {
     if (in_memory) {
       unit.open_memory();
       return true;
     }
-    return unit.open(name);
+    return unit.open_replacing(name);
   }
   bool open_scan(const std::string& name) {
     if (in_memory) {
@@ -94,7 +96,6 @@ struct ScanState {
   MeasuredScan measured;
 
   int psi_shift = 0;      // whole steps between measured and calculated scan
-  float psid = 0;         // psi = 0 of the diffractometer minus that of the reference direction
   float theta_mean = 0;   // mean Bragg angle of the passes, degrees
 
   std::vector<std::array<float, 6>> plot_events;  // e1..e6 of the first pass, sorted by psi

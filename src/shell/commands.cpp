@@ -27,6 +27,12 @@ constexpr Editor kEditors[] = {
     {"xedit", nullptr},
 };
 
+// Editors that draw in the terminal they were started from.
+constexpr std::string_view kTerminalEditors[] = {
+    "vi", "vim", "nvim", "nvi", "elvis", "vis", "view", "ex", "ed", "nano", "pico", "joe",
+    "jed", "jove", "micro", "mcedit", "ne", "kak", "hx", "helix", "mg",
+};
+
 bool executable_file(const std::string& path) {
   struct stat sb {};
   return ::stat(path.c_str(), &sb) == 0 && S_ISREG(sb.st_mode) && ::access(path.c_str(), X_OK) == 0;
@@ -72,9 +78,12 @@ std::string find_on_path(std::string_view name, std::string_view path) {
   while (start <= path.size()) {
     std::size_t end = path.find(':', start);
     if (end == std::string_view::npos) end = path.size();
-    std::string dir(path.substr(start, end - start));
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + (dir.back() == '/' ? "" : "/") + std::string(name);
+    // An empty entry is the working directory.  The candidate is built by
+    // appending: assigning a literal to the folder made GCC 12 warn of an
+    // overlapping copy that cannot happen (-Wrestrict).
+    std::string candidate = end > start ? std::string(path.substr(start, end - start)) : std::string(".");
+    if (candidate.back() != '/') candidate += '/';
+    candidate += name;
     if (executable_file(candidate)) return candidate;
     start = end + 1;
   }
@@ -103,6 +112,20 @@ std::vector<std::string> choose_editor(std::string_view visual, std::string_view
     return words;
   }
   return {};
+}
+
+bool terminal_editor(const std::vector<std::string>& command) {
+  if (command.empty()) return false;
+  const std::string& program = command.front();
+  const std::string_view name = std::string_view(program).substr(program.rfind('/') + 1);
+  for (std::string_view e : kTerminalEditors)
+    if (name == e) return true;
+  // Emacs opens a window of its own unless told to stay in the terminal.
+  if (name == "emacs" || name == "emacsclient")
+    for (std::size_t i = 1; i < command.size(); ++i)
+      if (command[i] == "-nw" || command[i] == "-t" || command[i] == "--tty" || command[i] == "--no-window-system")
+        return true;
+  return false;
 }
 
 }  // namespace korva::shell

@@ -38,6 +38,10 @@ std::string find_viewer(std::string_view path);
 std::vector<std::string> choose_editor(std::string_view visual, std::string_view editor,
                                        std::string_view path);
 
+// True when the editor command runs in a terminal (vi, nano, emacs -nw,
+// ...) and so cannot show a file to a program started without one.
+bool terminal_editor(const std::vector<std::string>& command);
+
 // Words separated by blanks or tabs.
 std::vector<std::string> split_words(std::string_view s);
 

@@ -1,11 +1,14 @@
 #include "shell/shell.hpp"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 
+#include "scan/run_files.hpp"
 #include "support/format.hpp"
 #include "support/input_help.hpp"
 #include "ui/automation.hpp"
@@ -23,14 +26,27 @@ bool blank(const std::string& field) { return trim_right(field).empty(); }
 std::string trimmed(const std::string& field) { return std::string(trim_right(field)); }
 
 // Runs the editor on a file; a blank name opens the editor without one.
-void edit(Shell& sh, const std::string& field) {
+// Returns why the file could not be shown, for the status bar, or empty.
+std::string edit(Shell& sh, const std::string& field) {
   if (sh.editor.empty()) {
     std::cerr << "korva: no text editor found; set VISUAL or EDITOR\n";
-    return;
+    return "no text editor found; set VISUAL or EDITOR";
   }
+  const std::string& program = sh.editor.front();
+  if (!sh.env.terminal && terminal_editor(sh.editor))
+    return "the editor " + program + " needs a terminal; set VISUAL to a graphical editor";
   std::vector<std::string> argv = sh.editor;
   if (!blank(field)) argv.push_back(trimmed(field));
-  sh.run(argv);
+  const int status = sh.run(argv);
+  if (status < 0) return "the editor " + program + " cannot be started";
+  if (status > 0) return "the editor " + program + " ended with status " + std::to_string(status);
+  return {};
+}
+
+// A command of its own that only runs the editor says in the status bar
+// when nothing could be shown.
+void edit_alone(Shell& sh, const std::string& field) {
+  if (const std::string why = edit(sh, field); !why.empty()) ui::windowoutstatusbar_(sh.ui, 1, "korva-99: " + why);
 }
 
 void set_items(Shell& sh, int value) {
@@ -42,14 +58,9 @@ void set_items(Shell& sh, int value) {
 
 // A chosen file that cannot be used ends Start with a note in the status
 // bar, before anything is run.
-void refuse(Shell& sh, const char* why) {
+void refuse(Shell& sh, const std::string& why) {
   ui::windowoutstatusbar_(sh.ui, 1, why);
   ui::windowbell_(sh.ui, " ");
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(trimmed(a), trimmed(b), ec);
 }
 
 void run_computation(Shell& sh, Io& io) {
@@ -70,9 +81,9 @@ void show_failure(Shell& sh) {
   ui::windowoutstring_(sh.ui, 100, 4000, "korva99 finished with an error");
   ui::windowoutstring_(sh.ui, 100, 5000, "for more information -->");
   ui::windowoutstring_(sh.ui, 100, 6000, "see output file:" + sh.listing);
-  edit(sh, sh.listing);
+  const std::string why = edit(sh, sh.listing);
   ui::windowclear_(sh.ui);
-  ui::windowoutstatusbar_(sh.ui, 1, "korva-99 finished with an error");
+  ui::windowoutstatusbar_(sh.ui, 1, "korva-99 finished with an error" + (why.empty() ? "" : "; " + why));
 }
 
 void show_success(Shell& sh) {
@@ -84,9 +95,9 @@ void show_success(Shell& sh) {
     ui::windowoutstring_(sh.ui, 100, 5000, "Calculated-scan file: " + sh.calculated.substr(0, 9));
   else
     ui::windowoutstring_(sh.ui, 100, 5000, "Calculated-scan file: " + sh.calculated);
-  ui::windowoutstatusbar_(sh.ui, 1,
-                          "korva-99 finished:  graphical output file: " + trimmed(sh.postscript) +
-                              ";  print output file:" + trimmed(sh.listing));
+  const std::string status = "korva-99 finished:  graphical output file: " + trimmed(sh.postscript) +
+                             ";  print output file:" + trimmed(sh.listing);
+  ui::windowoutstatusbar_(sh.ui, 1, status);
   if (!blank(sh.viewer)) {
     // The viewer gets the PostScript name as the computation opened it,
     // relative to the working directory.
@@ -96,7 +107,7 @@ void show_success(Shell& sh) {
     sh.run(argv);
   }
   ui::windowclear_(sh.ui);
-  edit(sh, sh.listing);
+  if (const std::string why = edit(sh, sh.listing); !why.empty()) ui::windowoutstatusbar_(sh.ui, 1, status + ";  " + why);
   ui::windowclear_(sh.ui);
 }
 
@@ -119,10 +130,11 @@ void start(Shell& sh) {
     io.input.close();
     return;
   }
-  // Writing the listing over the input would destroy the input file.
-  if (same_file(sh.input, sh.listing)) {
+  // Opening the listing empties it: it must not fall on the input or on a
+  // file the input names.
+  if (const std::string role = listing_clash(io.input, trimmed(sh.listing)); !role.empty()) {
     io.input.close();
-    refuse(sh, "korva-99: the print-output file must not be the input file");
+    refuse(sh, "korva-99: the print-output file must not be the " + role);
     return;
   }
   if (!io.listing.open(trimmed(sh.listing))) {
@@ -137,16 +149,17 @@ void start(Shell& sh) {
   ui::windowbell_(sh.ui, " ");
   io.close_all();
 
-  if (io.iostat > 0)
+  if (io.iostat > 0) {
+    std::cerr << "korva: " << failure_message(io, trimmed(sh.listing)) << "\n";
     show_failure(sh);
-  else
+  } else
     show_success(sh);
   set_items(sh, 1);
 }
 
 void help(Shell& sh) {
   in_help_();
-  edit(sh, pad(kInputHelpFile, kNameLength));
+  edit_alone(sh, pad(kInputHelpFile, kNameLength));
   std::error_code ec;
   std::filesystem::remove(kInputHelpFile, ec);
 }
@@ -158,7 +171,7 @@ Environment Environment::from_process() {
     const char* v = std::getenv(name);
     return std::string(v ? v : "");
   };
-  return {get("PATH"), get("VISUAL"), get("EDITOR")};
+  return {get("PATH"), get("VISUAL"), get("EDITOR"), ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1};
 }
 
 void start_up(Shell& sh) {
@@ -200,10 +213,10 @@ bool command(Shell& sh, int id) {
       if (!blank(sh.viewer)) sh.run({trimmed(sh.viewer)});
       break;
     case kEditInput:
-      edit(sh, sh.input);
+      edit_alone(sh, sh.input);
       break;
     case kEditOutput:
-      edit(sh, sh.listing);
+      edit_alone(sh, sh.listing);
       break;
     case kHelpInput:
       help(sh);

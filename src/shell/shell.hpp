@@ -38,6 +38,7 @@ struct Environment {
   std::string path;    // PATH
   std::string visual;  // $VISUAL, empty when unset
   std::string editor;  // $EDITOR, empty when unset
+  bool terminal = false;  // standard input and output are a terminal an editor can use
   static Environment from_process();
 };
 

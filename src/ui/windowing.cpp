@@ -6,6 +6,7 @@
 // wmessage_ spins the event dispatcher until the queue of reportable events
 // has something, so that the caller keeps the shape of a classic message
 // loop and nothing is handled while the caller is busy.
+#include <QAbstractNativeEventFilter>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,11 +40,17 @@
 #include "ui/settings.hpp"
 #include "ui/windowing.hpp"
 
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+#define KORVA_HAVE_XCB 1
+#endif
+
 namespace korva::ui {
 
 class MainWindow;
 class ClientArea;
 class MnemonicFilter;
+class DestroyWatch;
 
 struct ServicesState {
   // Qt wants argc and argv to outlive the application object it is given.
@@ -61,7 +68,9 @@ struct ServicesState {
   QLabel* status = nullptr;            // owned by the window
   std::map<int, QAction*> items;
   std::unique_ptr<MnemonicFilter> filter;
+  std::unique_ptr<DestroyWatch> watch;
   bool closing = false;
+  bool destroyed = false;  // the window system destroyed the window under us
 
   std::deque<std::pair<int, Event>> queue;
   std::bitset<32> reported;
@@ -245,6 +254,34 @@ class MnemonicFilter : public QObject {
   }
 
   ServicesState& st_;
+};
+
+// A window destroyed by someone else (a window manager's "destroy", xkill
+// on the window, XDestroyWindow) sends no close request: Qt keeps its widget
+// and the program would wait for events of a window that is gone.  The
+// window system's own notice is the only sign of it.
+class DestroyWatch : public QAbstractNativeEventFilter {
+ public:
+  DestroyWatch(ServicesState& st, WId window) : st_(st), window_(window) {}
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+#ifdef KORVA_HAVE_XCB
+    if (type == "xcb_generic_event_t") {
+      const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+      if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+          reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window == window_)
+        st_.destroyed = true;
+    }
+#else
+    (void)type;
+    (void)message;
+#endif
+    return false;
+  }
+
+ private:
+  ServicesState& st_;
+  WId window_;
 };
 
 namespace {
@@ -450,6 +487,9 @@ void windowopen_(WindowServices& ui, const WindowRecord& rec, int colours) {
   st.window = std::move(window);
   st.filter = std::make_unique<MnemonicFilter>(st);
   qApp->installEventFilter(st.filter.get());
+  st.destroyed = false;
+  st.watch = std::make_unique<DestroyWatch>(st, st.window->winId());
+  qApp->installNativeEventFilter(st.watch.get());
 
   if (!(rec.flags & kHidden)) {
     if (rec.flags & kShowMaximised) st.window->showMaximized();
@@ -467,6 +507,8 @@ void windowclose_(WindowServices& ui) {
   if (!st.window) return;
   if (st.filter) qApp->removeEventFilter(st.filter.get());
   st.filter.reset();
+  if (st.watch) qApp->removeNativeEventFilter(st.watch.get());
+  st.watch.reset();
   st.closing = true;
   st.window->close();
   st.window.reset();
@@ -481,6 +523,9 @@ void windowclose_(WindowServices& ui) {
 void wmessage_(WindowServices& ui, int& type, Event& event) {
   ServicesState& st = ui.state();
   while (st.queue.empty()) {
+    // A window that was destroyed from outside is closed here: the caller
+    // sees the services closed, as after windowclose_.
+    if (st.destroyed) windowclose_(ui);
     if (!st.window) {
       type = kNoEvent;
       event = Event{};

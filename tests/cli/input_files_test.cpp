@@ -44,10 +44,13 @@ TEST_F(InputFiles, EndlessDevicesAreRefusedAfterABoundedRead) {
       << input.out;
 
   std::string text = korva::testing::kMinimalInput;
-  write("scan.inp", text + "0.1 0 0 0 0.1 0 0 0 0.1\n/dev/zero\n");
+  // Through a link: a scan named /dev/zero would put its calculated scan in
+  // /dev, which is refused before the scan is read.
+  std::filesystem::create_symlink("/dev/zero", dir_ / "zero.dat");
+  write("scan.inp", text + "0.1 0 0 0 0.1 0 0 0 0.1\nzero.dat\n");
   const auto scan = korva("run scan.inp");
   EXPECT_EQ(scan.status, 1) << scan.out;
-  EXPECT_NE(read("scan.out").find("     /dev/zero" + std::string(63, ' ') +
+  EXPECT_NE(read("scan.out").find("     zero.dat" + std::string(64, ' ') +
                                   "\n line 1 of the file is longer than 65536 characters,\n check your input!\n"),
             std::string::npos)
       << read("scan.out");

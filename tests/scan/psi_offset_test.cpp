@@ -47,14 +47,7 @@ Frame frame(D3 n) {
 }
 
 float offset(const std::array<float, 9>& ub, int h, int k, int l, D3 u) {
-  Io io;
-  Run run(io);
-  run.par.h = h;
-  run.par.k = k;
-  run.par.l = l;
-  run.sc.psid = 1234.0f;
-  upsi_(run, static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z), ub);
-  return run.sc.psid;
+  return upsi_(h, k, l, static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z), ub);
 }
 
 const std::array<float, 9> kCubic{0.18f, 0, 0, 0, 0.18f, 0, 0, 0, 0.18f};

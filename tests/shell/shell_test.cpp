@@ -366,7 +366,7 @@ TEST_F(ShellTest, ResultNamesOfAnEarlierRunStayWhenTheLatestDoesNotSetThem) {
   EXPECT_EQ(log_from("bell").at(2), "text 100 5000 Calculated-scan file: " + pad("first.cal", 72));
 }
 
-TEST_F(ShellTest, TheListingMayNotBeTheInputFile) {
+TEST_F(ShellTest, TheListingMayNotBeTheInputFileNorAFileItNames) {
   Shell& sh = start();
   const std::string input = file("same.inp", "the input\n");
   choose(input);
@@ -377,6 +377,15 @@ TEST_F(ShellTest, TheListingMayNotBeTheInputFile) {
   EXPECT_EQ(read_file(input), "the input\n");
   EXPECT_EQ(ui::status_text(ui), "korva-99: the print-output file must not be the input file");
   EXPECT_TRUE(ui::menu_enabled(ui, kStart));
+
+  // Nor a file the input names, which opening the listing would empty.
+  const std::string page = file("page.out", "an earlier page\n");
+  choose(file("page.inp", "title\npage.out\n"));
+  choose(page);
+  command(sh, kStart);
+  EXPECT_EQ(fake_run.calls, 0);
+  EXPECT_EQ(read_file(page), "an earlier page\n");
+  EXPECT_EQ(ui::status_text(ui), "korva-99: the print-output file must not be the PostScript file");
 }
 
 TEST_F(ShellTest, EditCommandsOpenTheEditorWithTheChosenNameOrWithoutAFile) {
@@ -392,6 +401,29 @@ TEST_F(ShellTest, EditCommandsOpenTheEditorWithTheChosenNameOrWithoutAFile) {
   EXPECT_EQ(runs.back(), (std::vector<std::string>{"ed-recorder", input}));
   EXPECT_TRUE(command(sh, 30008));  // not a command: ignored
   EXPECT_EQ(runs.size(), 3u);
+}
+
+TEST_F(ShellTest, AnEditorThatCannotShowTheFileIsNamedInTheStatusBar) {
+  Environment env;
+  env.visual = "/usr/bin/vim -R";
+  Shell& sh = start(env);
+  command(sh, kEditInput);
+  EXPECT_TRUE(runs.empty());  // without a terminal vi would show nothing
+  EXPECT_EQ(ui::status_text(ui), "korva-99: the editor /usr/bin/vim needs a terminal; set VISUAL to a graphical editor");
+  sh.env.terminal = true;
+  command(sh, kEditInput);
+  EXPECT_EQ(runs.size(), 1u);
+
+  sh.editor.clear();
+  command(sh, kHelpInput);
+  EXPECT_EQ(ui::status_text(ui), "korva-99: no text editor found; set VISUAL or EDITOR");
+  fake_run.iostat = 1;
+  choose(file("bad.inp"));
+  choose_new((dir / "bad.out").string());
+  command(sh, kStart);
+  EXPECT_EQ(ui::status_text(ui), "korva-99 finished with an error; no text editor found; set VISUAL or EDITOR");
+  EXPECT_TRUE(terminal_editor({"emacs", "-nw"}));
+  EXPECT_FALSE(terminal_editor({"emacs"}));
 }
 
 TEST_F(ShellTest, HelpWritesTheDescriptionForTheEditorAndRemovesItAfterwards) {

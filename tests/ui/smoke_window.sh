@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Starts the desktop program in a virtual X server and checks what a user
 # would see: the window "korva-99" at 80 % of the screen width, its icon, the
-# six menu items in order; writes a screenshot of the screen.
+# six menu items in order; writes a screenshot of the screen.  Then destroys
+# the window from outside, as a window manager may, and checks that the
+# program ends.
 #   smoke_window.sh KORVA_BINARY SCREENSHOT.png
 # Exit 77 (skipped) when Xvfb or the X utilities are missing.
 set -u
 korva=$1
 shot=$2
-for tool in Xvfb xwininfo xprop import; do
+for tool in Xvfb xwininfo xprop import xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "$tool is not installed: skipped"
     exit 77
@@ -72,4 +74,16 @@ xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "no 32 x 32 ico
 import -window root "$shot" || fail "screenshot failed"
 colours=$(identify -format '%k' "$shot" 2>/dev/null || echo 0)
 [ "$colours" -gt 2 ] || fail "the screenshot is blank ($colours colours)"
-echo "window $win: korva-99, width $width, six menu items; screenshot $shot ($colours colours)"
+
+# XDestroyWindow, not a close request: no program is asked anything.
+xdotool windowclose "$win" || fail "xdotool could not destroy the window"
+for _ in $(seq 50); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && fail "the program still runs after its window was destroyed"
+wait "$app"
+status=$?
+app=
+[ "$status" = 0 ] || fail "exit status $status after the window was destroyed"
+echo "window $win: korva-99, width $width, six menu items; screenshot $shot ($colours colours); ends when destroyed"
