@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   korva::fuzz::SyntheticRun s(korva::kTube, 0, 0, 3, data, size);
-  korva::cad4_(s.run);
+  s.read(korva::cad4_);
   korva::fuzz::check_measured_results(s.run);
   return 0;
 }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     korva::Run run(io);
     std::string dname2(72, ' '), dname1(72, ' ');
-    korva::chuk1_(run);
+    run.extinction = korva::chuk1_();
     if (korva::read_input(run, dname2, dname1)) korva::list_crystal_data(run);
   }
   io.close_all();

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   korva::fuzz::SyntheticRun s(korva::kNeutrons, 2, 2, 0, data, size);
-  korva::neutron_(s.run);
+  s.read(korva::neutron_);
   korva::fuzz::check_measured_results(s.run);
   return 0;
 }

@@ -14,6 +14,7 @@
 
 #include "crystal/neutron.hpp"
 #include "crystal/xray.hpp"
+#include "measure/readers.hpp"
 #include "scan/helpers.hpp"
 #include "scan/run.hpp"
 
@@ -63,9 +64,9 @@ struct SyntheticRun {
     p.scan_ext = obs ? "obs" : "dat";
     p.nstep = 3600;
     run.sc.aint.assign(3601, 0.0f);
-    run.sc.aintm.assign(3601, kNoMeasurement);
-    run.sc.omax = 0.0f;
-    run.sc.omin = 1.0e6f;
+    run.sc.measured.aintm.assign(3601, kNoMeasurement);
+    run.sc.measured.omax = 0.0f;
+    run.sc.measured.omin = 1.0e6f;
 
     Crystal& cr = run.cr;
     cr.sym.ns = 1;
@@ -83,21 +84,27 @@ struct SyntheticRun {
       a.bt = {0.004f, 0.004f, 0.004f, 0, 0, 0};
       cr.atoms.push_back(a);
     }
-    chuk1_(run);
-    if (idesy == kNeutrons) upform_n_(run, 0);
-    else upform_(run, 0);
-    run.ierr = 0;  // without tables the readers end at the first reference
+    run.extinction = chuk1_();
+    Report lookups;  // what the lookup says is not the reader's
+    if (idesy == kNeutrons) upform_n_(cr.types[0], lookups);
+    else upform_(cr.types[0], p.indicator, lookups);
+  }
+
+  // Runs a scan reader on the run's files and crystal, into its measured scan.
+  void read(void (*reader)(const ScanSource&, MeasuredScan&, Report&)) {
+    const ScanSource src{run.par, run.cr, run.extinction, io.scan, io.input};
+    reader(src, run.sc.measured, run.report);
   }
 };
 
 // What every reader must leave, whatever it read: the grid keeps its size
 // and every stored value is a number.  A breach stops the fuzzer.
 inline void check_measured_results(const Run& run) {
-  const auto& m = run.sc.aintm;
+  const auto& m = run.sc.measured.aintm;
   if (m.size() != 3601) __builtin_trap();
   for (float v : m)
     if (!std::isfinite(v)) __builtin_trap();
-  if (!std::isfinite(run.sc.omax) || !std::isfinite(run.sc.omin)) __builtin_trap();
+  if (!std::isfinite(run.sc.measured.omax) || !std::isfinite(run.sc.measured.omin)) __builtin_trap();
 }
 
 }  // namespace korva::fuzz
